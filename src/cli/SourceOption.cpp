@@ -1,0 +1,43 @@
+#include "SourceOption.h"
+
+#include "scan/sim/SimulatedInterface.h"
+
+std::optional<SourceOption> SourceOption::parse(const QString &text, QString *error)
+{
+    SourceOption source;
+    if (text == QLatin1String("auto"))
+        return source;
+    if (text == QLatin1String("nl80211") || text.startsWith(QLatin1String("nl80211:"))) {
+        source.kind = Kind::Nl80211;
+        source.argument = text.mid(8);
+        return source;
+    }
+    if (text.startsWith(QLatin1String("scenario:")) && text.size() > 9) {
+        source.kind = Kind::Scenario;
+        source.argument = text.mid(9);
+        return source;
+    }
+    *error = QStringLiteral("unknown source \"%1\" (use auto, nl80211[:IFNAME] or scenario:FILE)")
+                 .arg(text);
+    return std::nullopt;
+}
+
+std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QString *error,
+                                              bool *usageError, QString *note)
+{
+    *usageError = false;
+    switch (source.kind) {
+    case SourceOption::Kind::Scenario: {
+        auto sim = SimulatedInterface::fromFile(source.argument, error);
+        *usageError = !sim;
+        return sim;
+    }
+    case SourceOption::Kind::Nl80211:
+        *error = QStringLiteral("nl80211: this build cannot read the kernel's Wi-Fi interfaces yet");
+        return nullptr;
+    case SourceOption::Kind::Auto:
+        break;
+    }
+    *note = QStringLiteral("no Wi-Fi interface found; playing the demo scenario");
+    return SimulatedInterface::fromFile(SimulatedInterface::demoScenarioPath(), error);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class WirelessInterface;
+
+// Where scans come from: "auto", "nl80211[:IFNAME]" or "scenario:FILE".
+struct SourceOption {
+    enum class Kind { Auto, Nl80211, Scenario };
+    Kind kind = Kind::Auto;
+    QString argument; // interface name or scenario file
+
+    static std::optional<SourceOption> parse(const QString &text, QString *error);
+};
+
+// Opens the source. On failure returns null with *error set; *usageError
+// tells a bad argument or file (exit 2) from a radio that cannot be used.
+// *note receives a line for standard error when auto had to fall back.
+std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QString *error,
+                                              bool *usageError, QString *note);

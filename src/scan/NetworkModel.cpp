@@ -1,0 +1,181 @@
+#include "NetworkModel.h"
+
+#include "WirelessInterface.h"
+
+#include <array>
+
+namespace {
+
+// Security texts of a scanned network. Codes 3 and 8 keep a trailing blank:
+// exported files and their readers have always carried it.
+constexpr std::array<const char *, Security::Highest + 1> networkSecurityTexts = {
+    "None",
+    "WEP",
+    "WPA Personal",
+    "WPA/WPA2 Personal ",
+    "WPA2 Personal",
+    "Personal",
+    "Dynamic WEP",
+    "WPA Enterprise",
+    "WPA/WPA2 Enterprise ",
+    "WPA2 Enterprise",
+    "Enterprise",
+    "WPA3 Personal",
+    "WPA3 Enterprise",
+    "WPA2/WPA3 Personal",
+    "OWE",
+    "OWE Transition",
+};
+
+QString securityText(int code, bool forInterface)
+{
+    if (code < 0 || code > Security::Highest)
+        return QStringLiteral("Unknown");
+    QString text = QString::fromLatin1(networkSecurityTexts[static_cast<size_t>(code)]);
+    return forInterface ? text.trimmed() : text;
+}
+
+} // namespace
+
+NetworkModel::NetworkModel(const ScanResult &network)
+{
+    setCommon(network.ssid, network.bssid, network.wlanChannel(), network.rssiValue);
+    security = securityStringForNetwork(network);
+    activePHY = activePHYModeForNetwork(network);
+    networkMode = networkModeForactivePHYMode(static_cast<int>(activePHY));
+}
+
+NetworkModel::NetworkModel(const WirelessInterface &iface)
+{
+    setCommon(iface.ssid(), iface.bssid(), iface.wlanChannel(), iface.rssiValue());
+    security = securityStringForInterface(iface);
+    activePHY = activePHYModeForInterface(iface);
+    networkMode = networkModeForactivePHYMode(static_cast<int>(activePHY));
+}
+
+void NetworkModel::setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch,
+                             int rssiIn)
+{
+    ssid = ssidIn;
+    bssid = bssidIn;
+    channel = ch.channelNumber;
+    channelBand = ch.channelBand;
+    channelWidth = GetChannelWidth(ch.channelWidth);
+    rssi = rssiIn;
+    vendor = QStringLiteral("Unknown");
+    // -100 dBm and below is at the noise floor: nothing could associate there.
+    networkType = rssiIn < -99 ? QStringLiteral("No Access") : QStringLiteral("Access Point");
+    frequency = QString::number(getNetworkFrequency(ch.channelBand, ch.channelNumber));
+}
+
+QString NetworkModel::GetChannelWidth(int widthCode)
+{
+    switch (widthCode) {
+    case ChannelWidth::Mhz20:
+        return QStringLiteral("20 MHz");
+    case ChannelWidth::Mhz40:
+        return QStringLiteral("40 MHz");
+    case ChannelWidth::Mhz80:
+        return QStringLiteral("80 MHz");
+    case ChannelWidth::Mhz160:
+        return QStringLiteral("160 MHz");
+    case ChannelWidth::Mhz320:
+        return QStringLiteral("320 MHz");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+// Channel centre frequencies, IEEE 802.11-2020 clauses 15.4.4.3 (2.4 GHz),
+// 17.3.8.4.2 (5 GHz) and 802.11ax-2021 27.3.23.2 (6 GHz).
+qint32 NetworkModel::getNetworkFrequency(int band, int channelNo)
+{
+    switch (band) {
+    case Band::Ghz2_4:
+        return channelNo == 14 ? 2484 : 2407 + 5 * channelNo; // 14 is Japan's odd one out
+    case Band::Ghz5:
+        return 5000 + 5 * channelNo;
+    case Band::Ghz6:
+        return channelNo == 2 ? 5935 : 5950 + 5 * channelNo; // channel 2 sits below the grid
+    default:
+        return -1;
+    }
+}
+
+qint32 NetworkModel::getNetworkFrequency(const ScanResult &network)
+{
+    return getNetworkFrequency(network.channelBand, network.channelNumber);
+}
+
+int NetworkModel::activePHYModeForNetwork(const ScanResult &network)
+{
+    for (int mode = PhyMode::Highest; mode >= PhyMode::A; --mode) {
+        if (network.supportsPHYMode(mode))
+            return mode;
+    }
+    return PhyMode::None;
+}
+
+int NetworkModel::activePHYModeForInterface(const WirelessInterface &iface)
+{
+    return iface.activePHYMode();
+}
+
+QString NetworkModel::networkModeForactivePHYMode(int phyMode)
+{
+    switch (phyMode) {
+    case PhyMode::None:
+        return QStringLiteral("None");
+    case PhyMode::A:
+        return QStringLiteral("802.11a");
+    case PhyMode::B:
+        return QStringLiteral("802.11b");
+    case PhyMode::G:
+        return QStringLiteral("802.11g");
+    case PhyMode::N:
+        return QStringLiteral("802.11n");
+    case PhyMode::AC:
+        return QStringLiteral("802.11ac");
+    case PhyMode::AX:
+        return QStringLiteral("802.11ax");
+    case PhyMode::BE:
+        return QStringLiteral("802.11be");
+    default:
+        return QStringLiteral("Unknown");
+    }
+}
+
+QString NetworkModel::networkModeForNetwork(const ScanResult &network)
+{
+    static constexpr std::array askOrder = {PhyMode::None, PhyMode::N,  PhyMode::G,  PhyMode::AC,
+                                            PhyMode::A,    PhyMode::B,  PhyMode::AX, PhyMode::BE};
+    for (int mode : askOrder) {
+        if (network.supportsPHYMode(mode))
+            return networkModeForactivePHYMode(mode);
+    }
+    return QStringLiteral("Unknown");
+}
+
+QString NetworkModel::networkModeForInterface(const WirelessInterface &iface)
+{
+    return networkModeForactivePHYMode(iface.activePHYMode());
+}
+
+int NetworkModel::securityCodeForNetwork(const ScanResult &network)
+{
+    for (int code = Security::None; code <= Security::Highest; ++code) {
+        if (network.supportsSecurity(code))
+            return code;
+    }
+    return -1;
+}
+
+QString NetworkModel::securityStringForNetwork(const ScanResult &network)
+{
+    return securityText(securityCodeForNetwork(network), false);
+}
+
+QString NetworkModel::securityStringForInterface(const WirelessInterface &iface)
+{
+    return securityText(iface.security(), true);
+}

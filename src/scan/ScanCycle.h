@@ -1,0 +1,100 @@
+#pragma once
+
+#include "ColorPool.h"
+#include "NetworkModel.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+class Preferences;
+class WirelessInterface;
+
+// The main loop: every polling tick scans once, merges the records into the
+// long-lived list by BSSID, ages out radios missed four times in a row and
+// rebuilds the display list (joined network first). What the views must redo
+// is announced by signals, in the order the jobs run on the event loop.
+class ScanCycle : public QObject
+{
+    Q_OBJECT
+public:
+    // The interface to scan, fetched afresh at every use; may be null.
+    using InterfaceProvider = std::function<WirelessInterface *()>;
+    // The table's own sort order, applied to the display list after each merge.
+    using TableSorter = std::function<void(NetworkList &)>;
+    // Locate mode's state: the located list (non-empty while locating) and
+    // the record chosen for locating.
+    struct LocateHooks {
+        std::function<NetworkList()> locateArray;
+        std::function<NetworkModelPtr()> locateModel;
+    };
+
+    // Records missed this many scans in a row leave the merged list.
+    static constexpr qint64 missedScansToAgeOut = 4;
+
+    ScanCycle(InterfaceProvider interfaceProvider, const Preferences &prefs,
+              QObject *parent = nullptr);
+
+    void setTableSorter(TableSorter sorter) { m_sorter = std::move(sorter); }
+    void setLocateHooks(LocateHooks hooks) { m_locate = std::move(hooks); }
+
+    // Polling controls.
+    void pollingActivation(); // (re)arms the timer from the preference; ticks at once
+    void pollingStarts();     // one tick
+    void startAction();
+    void stopAction();
+    void refresh();           // one extra tick, polling state unchanged
+    void wifiChanged();
+    void refreshAction();
+    void stopPollingTimer() { m_pollingTimer.stop(); }
+
+    void scanForAvailableNetworks();
+    void setSelectedWifi();
+    void sortTableView();
+    NetworkList removeDuplicateElements() const;
+
+    bool polling() const { return m_polling; }
+    bool timerActive() const { return m_pollingTimer.isActive(); }
+    qint64 counter() const { return m_counter; }
+    const NetworkList &netWorkList5Poll() const { return m_netWorkList5Poll; }
+    const NetworkList &scanedResults() const { return m_scanedResults; }
+    NetworkModelPtr connectedNetwork() const { return m_connectedNetwork; }
+    QString lastScanError() const { return m_lastScanError; }
+
+    ColorPool colorPool;
+
+Q_SIGNALS:
+    void tableReloadRequested();          // once per merge, after the tick's radar job
+    void displayListSorted();             // sortTableView reordered the display list
+    void radarPlotRequested(const NetworkList &records);
+    void graphReloadRequested();
+    void networkLabelsRearrangeRequested();
+    void totalsChanged(const QString &ssidTotal, const QString &bssidTotal);
+    void networksAgedOut(const NetworkList &records);
+    void pollingChanged(bool running);
+    void scanFailed(const QString &reason);
+
+private:
+    void merge(const std::optional<NetworkList> &scanned);
+    void mergeRecords(const NetworkList &scanned);
+    NetworkList countMisses();
+    void removeAged(const NetworkList &aged);
+    void updateTotals();
+    void queue(std::function<void()> job);
+
+    InterfaceProvider m_interface;
+    const Preferences &m_prefs;
+    TableSorter m_sorter;
+    LocateHooks m_locate;
+
+    QTimer m_pollingTimer;
+    bool m_polling = true;
+    qint64 m_counter = 1;
+    NetworkList m_netWorkList5Poll;                // merged, in first-seen order
+    QHash<QString, NetworkModelPtr> m_byBssid;     // index of the merged list
+    NetworkList m_scanedResults;                   // display list
+    NetworkModelPtr m_connectedNetwork;
+    QString m_lastScanError;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <bitset>
+
+// Numeric codes shared by the scan sources, the records and every display.
+// The values of the classic desktop Wi-Fi framework, extended by the ones the
+// wireless world has gained since (6 GHz, 160/320 MHz, Wi-Fi 6/7, WPA3, OWE).
+
+namespace Band {
+enum : int { Unknown = 0, Ghz2_4 = 1, Ghz5 = 2, Ghz6 = 3 };
+}
+
+namespace ChannelWidth {
+enum : int { Unknown = 0, Mhz20 = 1, Mhz40 = 2, Mhz80 = 3, Mhz160 = 4, Mhz320 = 5 };
+}
+
+namespace PhyMode {
+enum : int { None = 0, A = 1, B = 2, G = 3, N = 4, AC = 5, AX = 6, BE = 7 };
+constexpr int Highest = BE;
+} // namespace PhyMode
+
+namespace Security {
+enum : int {
+    None = 0,
+    WEP = 1,
+    WPAPersonal = 2,
+    WPAWPA2Personal = 3,
+    WPA2Personal = 4,
+    Personal = 5,
+    DynamicWEP = 6,
+    WPAEnterprise = 7,
+    WPAWPA2Enterprise = 8,
+    WPA2Enterprise = 9,
+    Enterprise = 10,
+    WPA3Personal = 11,
+    WPA3Enterprise = 12,
+    WPA2WPA3Personal = 13,
+    OWE = 14,
+    OWETransition = 15,
+};
+constexpr int Highest = OWETransition;
+} // namespace Security
+
+// A set of PHY or security codes a network supports (bit n = code n).
+using CodeSet = std::bitset<16>;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "scan/WirelessInterface.h"
+
+#include <memory>
+
+struct Scenario;
+
+// A radio that plays a scenario file: each scan plays the next recorded scan.
+// The joined network is that of the scan played last (of the first one before
+// any scan); the power state starts from the file and follows setPower().
+class SimulatedInterface : public WirelessInterface
+{
+public:
+    // The bundled demo scenario, the default source on a machine without Wi-Fi.
+    static QString demoScenarioPath();
+
+    // Reads and checks a scenario file; nothing and a message naming the
+    // file, the place and the problem when it cannot be used.
+    static std::unique_ptr<SimulatedInterface> fromFile(const QString &path, QString *error);
+    static std::unique_ptr<SimulatedInterface> fromJson(const QByteArray &json,
+                                                        const QString &sourceName, QString *error);
+
+    explicit SimulatedInterface(std::shared_ptr<const Scenario> scenario);
+    ~SimulatedInterface() override;
+
+    QString interfaceName() const override;
+    bool powered() const override;
+    QString ssid() const override;
+    QString bssid() const override;
+    WlanChannel wlanChannel() const override;
+    int rssiValue() const override;
+    int security() const override;
+    int activePHYMode() const override;
+    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override;
+    bool setPower(bool on, QString *error) override;
+
+    int scansPlayed() const { return m_scansPlayed; }
+    // Index into the scenario's scans of the one the interface shows.
+    int currentScanIndex() const { return m_current; }
+
+private:
+    const ScanResult *joinedNetwork() const;
+    int nextScanIndex() const;
+
+    std::shared_ptr<const Scenario> m_scenario;
+    int m_current = 0;     // index of the scan whose state the interface shows
+    int m_scansPlayed = 0;
+    bool m_powered = true;
+};

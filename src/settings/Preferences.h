@@ -1,0 +1,51 @@
+#pragma once
+
+#include "PreferenceStore.h"
+
+#include <QString>
+#include <memory>
+
+// The user's choices, stored as texts under fixed keys and read afresh at
+// every use, so a change made in the settings dialog holds from the next read.
+class Preferences
+{
+public:
+    // Keys.
+    static inline const QString displayUnitsKey = QStringLiteral("displayUnitsValue");
+    static inline const QString rssiMethodKey = QStringLiteral("rssiMethodValue");
+    static inline const QString sweepTypeKey = QStringLiteral("sweepTypeValue");
+    static inline const QString locateSoundKey = QStringLiteral("locateSoundValue");
+    static inline const QString pollingIntervalKey = QStringLiteral("pollingIntervalValue");
+    static inline const QString adapterKey = QStringLiteral("adapterValue");
+    static inline const QString vendorLookupKey = QStringLiteral("vendorLookupValue");
+
+    // Choice words; every comparison is exact and case-sensitive.
+    static inline const QString dBm = QStringLiteral("dBm");
+    static inline const QString percent = QStringLiteral("Percent");
+    static inline const QString radar = QStringLiteral("Radar");
+    static inline const QString sonar = QStringLiteral("Sonar");
+    static inline const QString on = QStringLiteral("On");
+    static inline const QString off = QStringLiteral("Off");
+    static inline const QString accurate = QStringLiteral("Accurate");
+
+    static constexpr double defaultPollingIntervalSeconds = 5.0;
+
+    explicit Preferences(std::shared_ptr<PreferenceStore> store);
+
+    QString value(const QString &key) const;
+    bool has(const QString &key) const { return !value(key).isNull(); }
+    void setValue(const QString &key, const QString &value);
+    void flush();
+
+    // Written at every launch, overwriting what an earlier run stored.
+    void writeLaunchDefaults();
+
+    bool isPercent() const { return value(displayUnitsKey) == percent; }
+    // The polling interval in seconds. An absent, non-numeric or non-positive
+    // value counts as the default: a zero interval would fire the timer
+    // continuously.
+    double pollingIntervalSeconds() const;
+
+private:
+    std::shared_ptr<PreferenceStore> m_store;
+};

@@ -1,0 +1,124 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// airlume-cli run as a user runs it: arguments in, text and exit code out.
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    struct Run {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    static QString data(const QString &name)
+    {
+        return qEnvironmentVariable("AIRLUME_TEST_DATA") + QLatin1Char('/') + name;
+    }
+
+    static Run run(const QStringList &args)
+    {
+        QProcess process;
+        process.start(QStringLiteral(AIRLUME_CLI), args);
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+private Q_SLOTS:
+    void csvMatchesExportFormat()
+    {
+        const Run r = run({QStringLiteral("scan"),
+                           QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
+                           QStringLiteral("--format"), QStringLiteral("csv")});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 5); // header, three records, and the empty piece after the last LF
+        QCOMPARE(lines[0], QStringLiteral("Connected,SSID,Signal Level,Wi-Fi Mode,Width,Security,"
+                                          "Vendor,BSSID,Channel,Frequency,Network Type "));
+        QCOMPARE(lines[1], QStringLiteral("True,HomeNet,-48,802.11ac,80 MHz, WPA2 Personal ,Unknown,"
+                                          "aa:bb:cc:00:00:01,36,5180,Access Point "));
+        // The hostile SSID is quoted and cannot run as a formula.
+        QCOMPARE(lines[2], QStringLiteral("False,\"'=cmd|' /C calc'!A0, \"\"free\"\"\",-60,802.11n,"
+                                          "20 MHz, WPA/WPA2 Personal  ,Unknown,02:11:22:33:44:55,6,"
+                                          "2437,Access Point "));
+        QVERIFY(lines[3].startsWith(QStringLiteral("False,(null),-80,802.11g,")));
+    }
+
+    void percentUnitAndJson()
+    {
+        const Run r = run({QStringLiteral("scan"),
+                           QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
+                           QStringLiteral("--unit=Percent"), QStringLiteral("--format=json")});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray array = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(array.size(), 3);
+        const QJsonObject joined = array[0].toObject();
+        QCOMPARE(joined[QStringLiteral("ssid")].toString(), QStringLiteral("HomeNet"));
+        QCOMPARE(joined[QStringLiteral("connected")].toBool(), true);
+        QCOMPARE(joined[QStringLiteral("rssi")].toInteger(), -48); // the record keeps dBm
+        QCOMPARE(joined[QStringLiteral("frequency")].toString(), QStringLiteral("5180"));
+        QVERIFY(array[2].toObject()[QStringLiteral("ssid")].isNull());
+        QCOMPARE(array[2].toObject()[QStringLiteral("connected")].toBool(), false);
+    }
+
+    void tableMarksJoinedAndHidesNothing()
+    {
+        const Run r = run({QStringLiteral("scan"), QStringLiteral("--source=scenario:")
+                                                       + data(QStringLiteral("two-networks.json"))});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[1].startsWith(QStringLiteral("*  HomeNet")));
+        QVERIFY(lines[3].contains(QStringLiteral("(hidden)")));
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString two = QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json"));
+        QTest::newRow("no command") << QStringList{} << 2 << "usage";
+        QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command";
+        QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
+        QTest::newRow("bad format") << QStringList{"scan", two, "--format=xml"} << 2 << "--format";
+        QTest::newRow("zero ticks") << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks";
+        QTest::newRow("bad source") << QStringList{"scan", "--source=usb"} << 2 << "unknown source";
+        QTest::newRow("missing scenario")
+            << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json";
+        // The second recorded scan fails: the scan error is the exit status.
+        QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "";
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty()); // nothing half-printed that a script could take for a result
+    }
+
+    void autoFallsBackToDemo()
+    {
+        const Run r = run({QStringLiteral("scan"), QStringLiteral("--ticks=3"),
+                           QStringLiteral("--format=json")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.contains(QStringLiteral("demo scenario")));
+        const QJsonArray array = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QVERIFY(array.size() >= 10);
+        QVERIFY(array[0].toObject()[QStringLiteral("connected")].toBool());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
