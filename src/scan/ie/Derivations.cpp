@@ -1,0 +1,283 @@
+#include "Derivations.h"
+
+#include "RsnParser.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+
+namespace ie {
+namespace {
+
+constexpr std::uint32_t bit(int n) {
+    return 1u << n;
+}
+
+int le16(Bytes b, std::size_t at) {
+    return b[at] | b[at + 1] << 8;
+}
+int le24(Bytes b, std::size_t at) {
+    return le16(b, at) | b[at + 2] << 16;
+}
+
+// A width only counts where it can exist: 2.4 GHz channels are never wider
+// than 40 MHz, so a wider claim there is not believed and the next source
+// decides.
+bool fits(int width, int band) {
+    return band != Band::Ghz2_4 || width <= ChannelWidth::Mhz40;
+}
+
+// EHT Operation Information Control bits 0-2 (802.11be 9.4.2.311):
+// 0 = 20, 1 = 40, 2 = 80, 3 = 160, 4 = 320 MHz; 5-7 reserved.
+int ehtWidth(const ElementSpans &e) {
+    const Bytes info = ehtOperationInformation(e[Slot::EhtOperation]);
+    if (info.empty() || (info[0] & 0x07) > 4)
+        return ChannelWidth::Unknown;
+    return ChannelWidth::Mhz20 + (info[0] & 0x07);
+}
+
+// 6 GHz Operation Information Control bits 0-1 (802.11ax 9.4.2.249):
+// 0 = 20, 1 = 40, 2 = 80, 3 = 160 or 80+80 MHz.
+int heWidth(const ElementSpans &e) {
+    const Bytes info = heSixGhzOperation(e[Slot::HeOperation]);
+    return info.empty() ? ChannelWidth::Unknown : ChannelWidth::Mhz20 + (info[1] & 0x03);
+}
+
+// VHT Operation Information (802.11-2020 9.4.2.158): width 1 is 80 MHz, or
+// 160 MHz when CCFS1 sits 8 channels from CCFS0 (80+80 signalled this way
+// counts as 80); 2 (160) and 3 (80+80) are the deprecated forms of 160;
+// 0 leaves it to HT.
+int vhtWidth(const ElementSpans &e) {
+    if (!e.has(Slot::VhtOperation))
+        return ChannelWidth::Unknown;
+    const Bytes op = e[Slot::VhtOperation];
+    switch (op[0]) {
+    case 1:
+        return op[2] != 0 && std::abs(op[2] - op[1]) == 8 ? ChannelWidth::Mhz160
+                                                          : ChannelWidth::Mhz80;
+    case 2:
+    case 3:
+        return ChannelWidth::Mhz160;
+    default:
+        return ChannelWidth::Unknown;
+    }
+}
+
+// HT Operation Information octet 1 (802.11-2020 9.4.2.56): bits 0-1 the
+// secondary channel offset (1 above, 3 below), bit 2 any channel width.
+int htWidth(const ElementSpans &e) {
+    if (!e.has(Slot::HtOperation))
+        return ChannelWidth::Unknown;
+    const int info = e[Slot::HtOperation][1];
+    const int offset = info & 0x03;
+    return (info & 0x04) && (offset == 1 || offset == 3) ? ChannelWidth::Mhz40
+                                                         : ChannelWidth::Mhz20;
+}
+
+// Rates in 500 kb/s units (802.11-2020 9.4.2.3): DSSS/CCK 1, 2, 5.5, 11 Mb/s;
+// ERP-OFDM 6-54 Mb/s.
+bool isDsssRate(int units) {
+    return units == 2 || units == 4 || units == 11 || units == 22;
+}
+bool isOfdmRate(int units) {
+    constexpr int kOfdm[] = {12, 18, 24, 36, 48, 72, 96, 108};
+    return std::find(std::begin(kOfdm), std::end(kOfdm), units) != std::end(kOfdm);
+}
+
+// A rate octet with the basic bit and a value of 121-127 is a BSS membership
+// selector (EHT, HE, SAE-H2E, EPD, GLK, VHT, HT PHY), not a rate; 0 is no rate.
+int rateUnits(std::uint8_t octet) {
+    const int units = octet & 0x7f;
+    return units == 0 || ((octet & 0x80) && units >= 121) ? 0 : units;
+}
+
+template <typename F> void forEachRate(const ElementSpans &e, F &&f) {
+    for (const Slot s : {Slot::SupportedRates, Slot::ExtendedSupportedRates})
+        for (const std::uint8_t octet : e[s])
+            if (const int units = rateUnits(octet))
+                f(units);
+}
+
+// AKM suite types under 00-0F-AC (802.11-2020 9.4.2.24.3) by family.
+constexpr std::uint32_t kAkm8021x = bit(1) | bit(3) | bit(14) | bit(15) | bit(16) | bit(17);
+constexpr std::uint32_t kAkm8021xSha256 = bit(5);
+constexpr std::uint32_t kAkmWpa3Enterprise = bit(11) | bit(12) | bit(13) | bit(23);
+constexpr std::uint32_t kAkmPsk = bit(2) | bit(4) | bit(6) | bit(19) | bit(20);
+constexpr std::uint32_t kAkmSae = bit(8) | bit(9) | bit(24) | bit(25);
+constexpr std::uint32_t kAkmOwe = bit(18);
+// Under 00-50-F2 in the WPA element.
+constexpr std::uint32_t kWpaAkm8021x = bit(1);
+constexpr std::uint32_t kWpaAkmPsk = bit(2);
+
+} // namespace
+
+int bandOfChannel(int channel) {
+    if (channel >= 1 && channel <= 14)
+        return Band::Ghz2_4;
+    if (channel >= 32 && channel <= 177)
+        return Band::Ghz5;
+    return Band::Unknown;
+}
+
+ChannelOfFrequency channelOf(const ElementSpans &e, int frequencyMhz) {
+    if (const ChannelOfFrequency c = channelFromFrequency(frequencyMhz); c.channelBand)
+        return c;
+    for (const Slot s : {Slot::DsParameterSet, Slot::HtOperation}) {
+        if (!e.has(s))
+            continue;
+        const int channel = e[s][0];
+        if (const int band = bandOfChannel(channel))
+            return {channel, band};
+    }
+    // Only a 6 GHz BSS carries 6 GHz Operation Information, so it names the
+    // band when no frequency came with the beacon.
+    if (const Bytes info = heSixGhzOperation(e[Slot::HeOperation]);
+        !info.empty() && info[0] >= 1 && info[0] <= 233)
+        return {info[0], Band::Ghz6};
+    return {};
+}
+
+Bytes heSixGhzOperation(Bytes op) {
+    // HE Operation Parameters 3 octets (bit 14 VHT Operation Information,
+    // bit 15 Co-Hosted BSS, bit 17 6 GHz Operation Information present), BSS
+    // Color 1, Basic HE-MCS and NSS Set 2, then the optional fields in order.
+    constexpr int kVhtInfo = 1 << 14, kCoHosted = 1 << 15, kSixGhzInfo = 1 << 17;
+    if (op.size() < 6)
+        return {};
+    const int params = le24(op, 0);
+    if (!(params & kSixGhzInfo))
+        return {};
+    const std::size_t at = 6 + (params & kVhtInfo ? 3 : 0) + (params & kCoHosted ? 1 : 0);
+    if (op.size() < at + 5) {
+        qCDebug(lcIe) << "HE Operation too short for its 6 GHz Operation Information";
+        return {};
+    }
+    return op.subspan(at, 5);
+}
+
+Bytes ehtOperationInformation(Bytes op) {
+    // EHT Operation Parameters 1 octet (bit 0: information present), Basic
+    // EHT-MCS and NSS Set 4, then Control, CCFS0, CCFS1 and an optional
+    // disabled subchannel bitmap.
+    if (op.size() < 5 || !(op[0] & 0x01))
+        return {};
+    if (op.size() < 8) {
+        qCDebug(lcIe) << "EHT Operation too short for its operation information";
+        return {};
+    }
+    return op.subspan(5, 3);
+}
+
+int widthOf(const ElementSpans &e, int band) {
+    for (const auto source : {ehtWidth, heWidth, vhtWidth}) {
+        const int width = source(e);
+        if (width != ChannelWidth::Unknown && fits(width, band))
+            return width;
+    }
+    if (const int width = htWidth(e))
+        return width;
+    return band == Band::Unknown ? ChannelWidth::Unknown : ChannelWidth::Mhz20;
+}
+
+CodeSet phyModesOf(const ElementSpans &e, int band) {
+    CodeSet modes;
+    if (band == Band::Ghz5) {
+        modes.set(PhyMode::A);
+    } else if (band == Band::Ghz2_4) {
+        forEachRate(e, [&modes](int units) {
+            if (isDsssRate(units))
+                modes.set(PhyMode::B);
+            else if (isOfdmRate(units))
+                modes.set(PhyMode::G);
+        });
+    }
+    // 6 GHz is HE-only: its rates name no legacy PHY a station could use.
+    modes.set(PhyMode::N, e.has(Slot::HtCapabilities));
+    modes.set(PhyMode::AC, e.has(Slot::VhtCapabilities));
+    modes.set(PhyMode::AX, e.has(Slot::HeCapabilities));
+    modes.set(PhyMode::BE, e.has(Slot::EhtCapabilities));
+    return modes;
+}
+
+// How the elements map to Security codes. An RSN or WPA element decides on
+// its own, whatever the privacy bit says; families add up, so an RSN element
+// offering PSK and 802.1X yields both families' codes.
+//
+//   no RSN, no WPA, no privacy          None (+ OWETransition with the OWE
+//                                       Transition Mode element: the open half)
+//   no RSN, no WPA, privacy             WEP
+//   WPA-PSK, no RSN-PSK                 WPAPersonal
+//   WPA-PSK and RSN-PSK                 WPAWPA2Personal, WPA2Personal
+//   RSN-PSK, no WPA-PSK, no SAE         WPA2Personal
+//   RSN-PSK and SAE                     WPA2WPA3Personal (+ the two above with WPA-PSK)
+//   SAE, no RSN-PSK                     WPA3Personal
+//   WPA-802.1X, no RSN 802.1X           WPAEnterprise
+//   WPA and RSN 802.1X                  WPAWPA2Enterprise, WPA2Enterprise
+//   RSN 802.1X (1, 3, 14-17)            WPA2Enterprise
+//   Suite B (11, 12), SHA-384 (13, 23),
+//   or SHA-256 (5) without plain 1      WPA3Enterprise
+//   OWE (18)                            OWE (the OWE half of a transition pair
+//                                       is plain OWE)
+//   RSN/WPA present, nothing known      empty: an unreadable or unknown RSN is
+//                                       neither open nor WEP
+CodeSet securityOf(quint16 capability, const ElementSpans &e) {
+    constexpr quint16 kPrivacy = 0x0010;
+    CodeSet modes;
+    if (!e.has(Slot::Rsn) && !e.has(Slot::Wpa)) {
+        if (capability & kPrivacy) {
+            modes.set(Security::WEP);
+        } else {
+            modes.set(Security::None);
+            modes.set(Security::OWETransition, e.has(Slot::OweTransition));
+        }
+        return modes;
+    }
+
+    const RsnInfo rsn = e.has(Slot::Rsn) ? parseRsn(e[Slot::Rsn]) : RsnInfo{};
+    const RsnInfo wpa = e.has(Slot::Wpa) ? parseWpa(e[Slot::Wpa]) : RsnInfo{};
+    const std::uint32_t akms = rsn.valid ? rsn.akms : 0;
+    const std::uint32_t wpaAkms = wpa.valid ? wpa.akms : 0;
+
+    const bool wpaPsk = wpaAkms & kWpaAkmPsk;
+    const bool wpa8021x = wpaAkms & kWpaAkm8021x;
+    const bool psk = akms & kAkmPsk;
+    const bool sae = akms & kAkmSae;
+    const bool enterprise2 = akms & kAkm8021x;
+    const bool enterprise3 =
+        (akms & kAkmWpa3Enterprise) || ((akms & kAkm8021xSha256) && !(akms & bit(1)));
+
+    if (wpaPsk && !psk)
+        modes.set(Security::WPAPersonal);
+    if (wpaPsk && psk) {
+        modes.set(Security::WPAWPA2Personal);
+        modes.set(Security::WPA2Personal);
+    }
+    if (psk && !sae && !wpaPsk)
+        modes.set(Security::WPA2Personal);
+    if (psk && sae)
+        modes.set(Security::WPA2WPA3Personal);
+    if (sae && !psk)
+        modes.set(Security::WPA3Personal);
+
+    if (wpa8021x && !enterprise2)
+        modes.set(Security::WPAEnterprise);
+    if (wpa8021x && enterprise2)
+        modes.set(Security::WPAWPA2Enterprise);
+    if (enterprise2)
+        modes.set(Security::WPA2Enterprise);
+    if (enterprise3)
+        modes.set(Security::WPA3Enterprise);
+
+    modes.set(Security::OWE, akms & kAkmOwe);
+    return modes;
+}
+
+QList<int> ratesKbps(const ElementSpans &e) {
+    QList<int> rates;
+    rates.reserve(static_cast<qsizetype>(e[Slot::SupportedRates].size() +
+                                         e[Slot::ExtendedSupportedRates].size()));
+    forEachRate(e, [&rates](int units) { rates.append(units * 500); });
+    return rates;
+}
+
+} // namespace ie
