@@ -8,7 +8,7 @@ packages=(
     libnl-genl-3-dev libnl-3-dev ieee-data
     clang libclang-rt-14-dev libbenchmark-dev
 )
-[ "${1:-}" = "--test" ] && packages+=(xvfb xauth)
+[ "${1:-}" = "--test" ] && packages+=(xvfb xauth dbus python3-dbusmock)
 
 missing=()
 for p in "${packages[@]}"; do
