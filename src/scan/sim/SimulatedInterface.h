@@ -9,8 +9,7 @@ struct Scenario;
 // A radio that plays a scenario file: each scan plays the next recorded scan.
 // The joined network is that of the scan played last (of the first one before
 // any scan); the power state starts from the file and follows setPower().
-class SimulatedInterface : public WirelessInterface
-{
+class SimulatedInterface : public WirelessInterface {
 public:
     // The bundled demo scenario, the default source on a machine without Wi-Fi.
     static QString demoScenarioPath();
@@ -44,7 +43,7 @@ private:
     int nextScanIndex() const;
 
     std::shared_ptr<const Scenario> m_scenario;
-    int m_current = 0;     // index of the scan whose state the interface shows
+    int m_current = 0; // index of the scan whose state the interface shows
     int m_scansPlayed = 0;
     bool m_powered = true;
 };

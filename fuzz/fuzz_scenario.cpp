@@ -1,0 +1,42 @@
+// Scenario files come from users and bug reports: any bytes must end in an
+// interface or a message, never a crash, and the result must play safely.
+#include "scan/sim/SimulatedInterface.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const QByteArray json =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    QString error;
+    auto iface = SimulatedInterface::fromJson(json, QStringLiteral("fuzz.json"), &error);
+    if (!iface) {
+        // Every refusal says why, on one line.
+        if (error.isEmpty() || error.contains(QLatin1Char('\n')))
+            __builtin_trap();
+        return 0;
+    }
+    for (int i = 0; i < 5; ++i) {
+        const auto results = iface->scanForNetworks(&error);
+        int associated = 0;
+        if (results) {
+            for (const ScanResult &r : *results)
+                associated += r.associated ? 1 : 0;
+        }
+        // The joined network, when there is one, is among the results.
+        if (associated > 1 || (results && (associated == 1) == iface->bssid().isNull()))
+            __builtin_trap();
+        (void)iface->ssid();
+        (void)iface->wlanChannel();
+        (void)iface->rssiValue();
+        (void)iface->security();
+        (void)iface->activePHYMode();
+        if (i == 2)
+            iface->setPower(!iface->powered(), nullptr);
+        if (i == 3)
+            iface->setPower(true, nullptr);
+    }
+    return 0;
+}
