@@ -147,13 +147,8 @@ QString NetworkModel::networkModeForactivePHYMode(int phyMode)
 
 QString NetworkModel::networkModeForNetwork(const ScanResult &network)
 {
-    static constexpr std::array askOrder = {PhyMode::None, PhyMode::N,  PhyMode::G,  PhyMode::AC,
-                                            PhyMode::A,    PhyMode::B,  PhyMode::AX, PhyMode::BE};
-    for (int mode : askOrder) {
-        if (network.supportsPHYMode(mode))
-            return networkModeForactivePHYMode(mode);
-    }
-    return QStringLiteral("Unknown");
+    // The same text the record shows: the highest mode supported.
+    return networkModeForactivePHYMode(activePHYModeForNetwork(network));
 }
 
 QString NetworkModel::networkModeForInterface(const WirelessInterface &iface)

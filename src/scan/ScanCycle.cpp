@@ -28,6 +28,8 @@ void ScanCycle::pollingActivation()
 {
     const double seconds = m_prefs.pollingIntervalSeconds();
     queue([this, seconds] {
+        if (!m_polling)
+            return; // stopped before this queued start ran
         m_pollingTimer.start(static_cast<int>(std::lround(seconds * 1000.0)));
         pollingStarts(); // the first tick does not wait a whole interval
     });
@@ -163,6 +165,10 @@ void ScanCycle::setSelectedWifi()
             m_scanedResults.erase(it);
             m_scanedResults.prepend(joined);
             m_connectedNetwork = joined;
+        } else {
+            // The joined radio has no record (aged out during failed scans,
+            // or roamed to while a scan failed): the old one is stale.
+            m_connectedNetwork.reset();
         }
     }
 

@@ -57,6 +57,7 @@ public:
 
     bool polling() const { return m_polling; }
     bool timerActive() const { return m_pollingTimer.isActive(); }
+    int pollingIntervalMs() const { return m_pollingTimer.interval(); }
     qint64 counter() const { return m_counter; }
     const NetworkList &netWorkList5Poll() const { return m_netWorkList5Poll; }
     const NetworkList &scanedResults() const { return m_scanedResults; }

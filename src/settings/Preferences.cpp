@@ -1,5 +1,6 @@
 #include "Preferences.h"
 
+#include <algorithm>
 #include <cmath>
 
 Preferences::Preferences(std::shared_ptr<PreferenceStore> store)
@@ -38,5 +39,6 @@ double Preferences::pollingIntervalSeconds() const
     const double seconds = value(pollingIntervalKey).trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds <= 0.0)
         return defaultPollingIntervalSeconds;
-    return seconds;
+    // A day at most: the timer counts milliseconds in an int.
+    return std::min(seconds, maxPollingIntervalSeconds);
 }

@@ -29,6 +29,7 @@ public:
     static inline const QString accurate = QStringLiteral("Accurate");
 
     static constexpr double defaultPollingIntervalSeconds = 5.0;
+    static constexpr double maxPollingIntervalSeconds = 86400.0;
 
     explicit Preferences(std::shared_ptr<PreferenceStore> store);
 

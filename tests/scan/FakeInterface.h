@@ -1,0 +1,95 @@
+#pragma once
+
+#include "scan/WirelessInterface.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <optional>
+#include <variant>
+
+// A scriptable radio for the scan tests. Each scan takes the next scripted
+// outcome (a list of networks or an error text); once the script runs dry it
+// repeats `fallback`. The joined network's fields are plain members, read as
+// they stand at each call; leave() makes it not joined.
+class FakeInterface : public WirelessInterface {
+public:
+    struct ScanError {
+        QString reason;
+    };
+    using Outcome = std::variant<QList<ScanResult>, ScanError>;
+
+    QString name = QStringLiteral("wlan-fake");
+    bool isPowered = true;
+
+    // The joined network; null ssid/bssid while not joined.
+    QString joinedSsid;
+    QString joinedBssid;
+    WlanChannel joinedChannel;
+    int joinedRssi = 0;
+    int joinedSecurity = Security::None;
+    int joinedPhyMode = PhyMode::None;
+
+    QQueue<Outcome> script;
+    Outcome fallback = QList<ScanResult>{};
+    int scanCount = 0;
+
+    void queueScan(const QList<ScanResult> &networks) { script.enqueue(networks); }
+    void queueError(const QString &reason) { script.enqueue(ScanError{reason}); }
+
+    // Joins the network a scan result describes.
+    void join(const ScanResult &network, int security, int phyMode) {
+        joinedSsid = network.ssid;
+        joinedBssid = network.bssid;
+        joinedChannel = network.wlanChannel();
+        joinedRssi = network.rssiValue;
+        joinedSecurity = security;
+        joinedPhyMode = phyMode;
+    }
+    void leave() {
+        joinedSsid = QString();
+        joinedBssid = QString();
+        joinedChannel = {};
+        joinedRssi = 0;
+        joinedSecurity = Security::None;
+        joinedPhyMode = PhyMode::None;
+    }
+
+    QString interfaceName() const override { return name; }
+    bool powered() const override { return isPowered; }
+    QString ssid() const override { return joinedSsid; }
+    QString bssid() const override { return joinedBssid; }
+    WlanChannel wlanChannel() const override { return joinedChannel; }
+    int rssiValue() const override { return joinedRssi; }
+    int security() const override { return joinedSecurity; }
+    int activePHYMode() const override { return joinedPhyMode; }
+
+    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override {
+        ++scanCount;
+        const Outcome outcome = script.isEmpty() ? fallback : script.dequeue();
+        if (const auto *failure = std::get_if<ScanError>(&outcome)) {
+            if (error)
+                *error = failure->reason;
+            return std::nullopt;
+        }
+        return std::get<QList<ScanResult>>(outcome);
+    }
+
+    bool setPower(bool on, QString *) override {
+        isPowered = on;
+        return true;
+    }
+};
+
+// A scanned network with the fields the tests care about.
+inline ScanResult makeNetwork(const QString &ssid, const QString &bssid, int rssi, int channel = 6,
+                              int band = Band::Ghz2_4, int width = ChannelWidth::Mhz20) {
+    ScanResult r;
+    r.ssid = ssid;
+    r.bssid = bssid;
+    r.rssiValue = rssi;
+    r.channelNumber = channel;
+    r.channelBand = band;
+    r.channelWidth = width;
+    return r;
+}
