@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Writes the CSV text to `path` as UTF-8, all or nothing: the text goes to a
+// temporary file beside the target that replaces it only when complete, so a
+// failed write leaves an existing file as it was. On failure answers false and
+// sets `error` (when given) to a sentence naming the path and the reason.
+bool writeCsvFile(const QString &path, const QString &text, QString *error);
