@@ -10,11 +10,9 @@
 namespace {
 
 // A radio that hears the same n networks every scan, signals wobbling.
-class SteadyRadio : public WirelessInterface
-{
+class SteadyRadio : public WirelessInterface {
 public:
-    explicit SteadyRadio(int n)
-    {
+    explicit SteadyRadio(int n) {
         for (int i = 0; i < n; ++i) {
             ScanResult r;
             r.ssid = QStringLiteral("Net-%1").arg(i % (n / 3 + 1)); // meshes share names
@@ -39,8 +37,7 @@ public:
     int rssiValue() const override { return m_results.first().rssiValue; }
     int security() const override { return Security::WPA2Personal; }
     int activePHYMode() const override { return PhyMode::N; }
-    std::optional<QList<ScanResult>> scanForNetworks(QString *) override
-    {
+    std::optional<QList<ScanResult>> scanForNetworks(QString *) override {
         ++m_scans;
         for (qsizetype i = 0; i < m_results.size(); ++i)
             m_results[i].rssiValue = -30 - static_cast<int>((i * 7 + m_scans) % 60);
@@ -53,8 +50,7 @@ private:
     int m_scans = 0;
 };
 
-void BM_PollingTick(benchmark::State &state)
-{
+void BM_PollingTick(benchmark::State &state) {
     SteadyRadio radio(static_cast<int>(state.range(0)));
     Preferences prefs(std::make_shared<MemoryPreferenceStore>());
     prefs.writeLaunchDefaults();
@@ -74,8 +70,7 @@ BENCHMARK(BM_PollingTick)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicros
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

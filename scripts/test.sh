@@ -14,10 +14,10 @@ cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DAIRLUME_BUILD_FUZZ=ON -DAIRLUME_BUILD_TESTS=OFF >/dev/null
+    -DAIRLUME_BUILD_FUZZ=ON -DAIRLUME_BUILD_TESTS=OFF -DAIRLUME_BUILD_GUI=OFF >/dev/null
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -L fuzz
 
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DAIRLUME_BUILD_BENCH=ON \
-    -DAIRLUME_BUILD_TESTS=OFF >/dev/null
+    -DAIRLUME_BUILD_TESTS=OFF -DAIRLUME_BUILD_GUI=OFF >/dev/null
 cmake --build build-bench -j "$jobs"

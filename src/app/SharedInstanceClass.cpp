@@ -1,7 +1,6 @@
 #include "SharedInstanceClass.h"
 
-SharedInstanceClass &SharedInstanceClass::sharedInstance()
-{
+SharedInstanceClass &SharedInstanceClass::sharedInstance() {
     // A function-local static is initialised exactly once, even when the
     // first calls race.
     static SharedInstanceClass instance;

@@ -9,12 +9,12 @@
 // decoded into codes. Produced by the element parser (scan/ie) or written out
 // by hand in a scenario file.
 struct BssFacts {
-    QString ssid;            // null: hidden (empty or all-zero SSID element)
-    int channelNumber = 0;   // 0: unknown
-    int channelBand = 0;     // Band::*
-    int channelWidth = 0;    // ChannelWidth::*
-    CodeSet phyModes;        // PhyMode::* supported
-    CodeSet securityModes;   // Security::* supported
+    QString ssid;          // null: hidden (empty or all-zero SSID element)
+    int channelNumber = 0; // 0: unknown
+    int channelBand = 0;   // Band::*
+    int channelWidth = 0;  // ChannelWidth::*
+    CodeSet phyModes;      // PhyMode::* supported
+    CodeSet securityModes; // Security::* supported
 
     // Facts kept for later views; absent values are -1 / empty.
     QString countryCode;         // two letters from the Country element

@@ -17,8 +17,7 @@ struct PlotColor {
 // Hands out plot colours: fourteen fixed ones first, in order, then random
 // bright ones. A returned colour goes to the back of the queue, so it is
 // reused only after the colours waiting ahead of it.
-class ColorPool
-{
+class ColorPool {
 public:
     using RandomSource = std::function<quint32()>;
 
@@ -34,8 +33,8 @@ public:
     bool hasColor(const QString &bssid) const { return dict.contains(bssid); }
     PlotColor colorFor(const QString &bssid) const { return dict.value(bssid); }
 
-    QList<PlotColor> availableColors;   // free colours, next first
-    QHash<QString, PlotColor> dict;     // BSSID -> colour; an entry means plotted
+    QList<PlotColor> availableColors; // free colours, next first
+    QHash<QString, PlotColor> dict;   // BSSID -> colour; an entry means plotted
 
 private:
     PlotColor randomColor();

@@ -9,26 +9,13 @@ namespace {
 // Security texts of a scanned network. Codes 3 and 8 keep a trailing blank:
 // exported files and their readers have always carried it.
 constexpr std::array<const char *, Security::Highest + 1> networkSecurityTexts = {
-    "None",
-    "WEP",
-    "WPA Personal",
-    "WPA/WPA2 Personal ",
-    "WPA2 Personal",
-    "Personal",
-    "Dynamic WEP",
-    "WPA Enterprise",
-    "WPA/WPA2 Enterprise ",
-    "WPA2 Enterprise",
-    "Enterprise",
-    "WPA3 Personal",
-    "WPA3 Enterprise",
-    "WPA2/WPA3 Personal",
-    "OWE",
+    "None",           "WEP",           "WPA Personal",    "WPA/WPA2 Personal ",   "WPA2 Personal",
+    "Personal",       "Dynamic WEP",   "WPA Enterprise",  "WPA/WPA2 Enterprise ", "WPA2 Enterprise",
+    "Enterprise",     "WPA3 Personal", "WPA3 Enterprise", "WPA2/WPA3 Personal",   "OWE",
     "OWE Transition",
 };
 
-QString securityText(int code, bool forInterface)
-{
+QString securityText(int code, bool forInterface) {
     if (code < 0 || code > Security::Highest)
         return QStringLiteral("Unknown");
     QString text = QString::fromLatin1(networkSecurityTexts[static_cast<size_t>(code)]);
@@ -37,16 +24,14 @@ QString securityText(int code, bool forInterface)
 
 } // namespace
 
-NetworkModel::NetworkModel(const ScanResult &network)
-{
+NetworkModel::NetworkModel(const ScanResult &network) {
     setCommon(network.ssid, network.bssid, network.wlanChannel(), network.rssiValue);
     security = securityStringForNetwork(network);
     activePHY = activePHYModeForNetwork(network);
     networkMode = networkModeForactivePHYMode(static_cast<int>(activePHY));
 }
 
-NetworkModel::NetworkModel(const WirelessInterface &iface)
-{
+NetworkModel::NetworkModel(const WirelessInterface &iface) {
     setCommon(iface.ssid(), iface.bssid(), iface.wlanChannel(), iface.rssiValue());
     security = securityStringForInterface(iface);
     activePHY = activePHYModeForInterface(iface);
@@ -54,8 +39,7 @@ NetworkModel::NetworkModel(const WirelessInterface &iface)
 }
 
 void NetworkModel::setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch,
-                             int rssiIn)
-{
+                             int rssiIn) {
     ssid = ssidIn;
     bssid = bssidIn;
     channel = ch.channelNumber;
@@ -68,8 +52,7 @@ void NetworkModel::setCommon(const QString &ssidIn, const QString &bssidIn, cons
     frequency = QString::number(getNetworkFrequency(ch.channelBand, ch.channelNumber));
 }
 
-QString NetworkModel::GetChannelWidth(int widthCode)
-{
+QString NetworkModel::GetChannelWidth(int widthCode) {
     switch (widthCode) {
     case ChannelWidth::Mhz20:
         return QStringLiteral("20 MHz");
@@ -88,8 +71,7 @@ QString NetworkModel::GetChannelWidth(int widthCode)
 
 // Channel centre frequencies, IEEE 802.11-2020 clauses 15.4.4.3 (2.4 GHz),
 // 17.3.8.4.2 (5 GHz) and 802.11ax-2021 27.3.23.2 (6 GHz).
-qint32 NetworkModel::getNetworkFrequency(int band, int channelNo)
-{
+qint32 NetworkModel::getNetworkFrequency(int band, int channelNo) {
     switch (band) {
     case Band::Ghz2_4:
         return channelNo == 14 ? 2484 : 2407 + 5 * channelNo; // 14 is Japan's odd one out
@@ -102,13 +84,11 @@ qint32 NetworkModel::getNetworkFrequency(int band, int channelNo)
     }
 }
 
-qint32 NetworkModel::getNetworkFrequency(const ScanResult &network)
-{
+qint32 NetworkModel::getNetworkFrequency(const ScanResult &network) {
     return getNetworkFrequency(network.channelBand, network.channelNumber);
 }
 
-int NetworkModel::activePHYModeForNetwork(const ScanResult &network)
-{
+int NetworkModel::activePHYModeForNetwork(const ScanResult &network) {
     for (int mode = PhyMode::Highest; mode >= PhyMode::A; --mode) {
         if (network.supportsPHYMode(mode))
             return mode;
@@ -116,13 +96,11 @@ int NetworkModel::activePHYModeForNetwork(const ScanResult &network)
     return PhyMode::None;
 }
 
-int NetworkModel::activePHYModeForInterface(const WirelessInterface &iface)
-{
+int NetworkModel::activePHYModeForInterface(const WirelessInterface &iface) {
     return iface.activePHYMode();
 }
 
-QString NetworkModel::networkModeForactivePHYMode(int phyMode)
-{
+QString NetworkModel::networkModeForactivePHYMode(int phyMode) {
     switch (phyMode) {
     case PhyMode::None:
         return QStringLiteral("None");
@@ -145,19 +123,16 @@ QString NetworkModel::networkModeForactivePHYMode(int phyMode)
     }
 }
 
-QString NetworkModel::networkModeForNetwork(const ScanResult &network)
-{
+QString NetworkModel::networkModeForNetwork(const ScanResult &network) {
     // The same text the record shows: the highest mode supported.
     return networkModeForactivePHYMode(activePHYModeForNetwork(network));
 }
 
-QString NetworkModel::networkModeForInterface(const WirelessInterface &iface)
-{
+QString NetworkModel::networkModeForInterface(const WirelessInterface &iface) {
     return networkModeForactivePHYMode(iface.activePHYMode());
 }
 
-int NetworkModel::securityCodeForNetwork(const ScanResult &network)
-{
+int NetworkModel::securityCodeForNetwork(const ScanResult &network) {
     for (int code = Security::None; code <= Security::Highest; ++code) {
         if (network.supportsSecurity(code))
             return code;
@@ -165,12 +140,10 @@ int NetworkModel::securityCodeForNetwork(const ScanResult &network)
     return -1;
 }
 
-QString NetworkModel::securityStringForNetwork(const ScanResult &network)
-{
+QString NetworkModel::securityStringForNetwork(const ScanResult &network) {
     return securityText(securityCodeForNetwork(network), false);
 }
 
-QString NetworkModel::securityStringForInterface(const WirelessInterface &iface)
-{
+QString NetworkModel::securityStringForInterface(const WirelessInterface &iface) {
     return securityText(iface.security(), true);
 }

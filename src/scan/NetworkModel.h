@@ -12,10 +12,9 @@ class WirelessInterface;
 // interface's joined network; the codes become display texts here once, and
 // only rssi, the bookkeeping counters, vendor and the history change later.
 // Null QStrings stand for absent values (a hidden SSID, no BSSID).
-class NetworkModel
-{
+class NetworkModel {
 public:
-    explicit NetworkModel(const ScanResult &network); // a scanned network
+    explicit NetworkModel(const ScanResult &network);      // a scanned network
     explicit NetworkModel(const WirelessInterface &iface); // the joined network
 
     static QString GetChannelWidth(int widthCode);
@@ -44,13 +43,14 @@ public:
     qint64 rssi = 0; // dBm
     qint64 channelBand = 0;
     qint64 channel = 0;
-    qint64 availableCount = 0; // scan counter of the last scan that saw it
-    qint64 count = 0;          // consecutive checks it was missing
-    qint64 countInNoWiFi = 0;  // reserved
+    qint64 availableCount = 0;         // scan counter of the last scan that saw it
+    qint64 count = 0;                  // consecutive checks it was missing
+    qint64 countInNoWiFi = 0;          // reserved
     QList<qint64> signalStrengthArray; // newest first, display unit of the moment
 
 private:
-    void setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch, int rssiIn);
+    void setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch,
+                   int rssiIn);
 };
 
 using NetworkModelPtr = std::shared_ptr<NetworkModel>;

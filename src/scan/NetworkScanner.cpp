@@ -4,12 +4,9 @@
 #include "WirelessInterface.h"
 
 NetworkScanner::NetworkScanner(WirelessInterface &iface)
-    : m_iface(iface)
-{
-}
+    : m_iface(iface) {}
 
-void NetworkScanner::getAvailableNetworks(const Completion &completion)
-{
+void NetworkScanner::getAvailableNetworks(const Completion &completion) {
     availableNetworks = {};
     QString error;
     // The scan runs before the joined network is read, so both describe the
@@ -34,8 +31,7 @@ void NetworkScanner::getAvailableNetworks(const Completion &completion)
     completion(availableNetworks);
 }
 
-qint32 NetworkScanner::getSignalStrength(const NetworkModel &target)
-{
+qint32 NetworkScanner::getSignalStrength(const NetworkModel &target) {
     qint32 result = 0;
     if (target.ssid.isNull() || target.bssid.isNull())
         return result;
@@ -43,8 +39,8 @@ qint32 NetworkScanner::getSignalStrength(const NetworkModel &target)
         if (!list)
             return;
         for (const NetworkModelPtr &record : *list) {
-            if (record->ssid == target.ssid && record->bssid == target.bssid
-                && record->channel == target.channel) {
+            if (record->ssid == target.ssid && record->bssid == target.bssid &&
+                record->channel == target.channel) {
                 result = static_cast<qint32>(record->rssi);
                 return;
             }

@@ -9,8 +9,7 @@ class WirelessInterface;
 
 // Turns one scan of an interface into records, the joined network first.
 // Holds no state between calls; callers make one per scan.
-class NetworkScanner
-{
+class NetworkScanner {
 public:
     using Completion = std::function<void(const std::optional<NetworkList> &)>;
 

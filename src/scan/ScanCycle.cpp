@@ -12,20 +12,17 @@
 ScanCycle::ScanCycle(InterfaceProvider interfaceProvider, const Preferences &prefs, QObject *parent)
     : QObject(parent)
     , m_interface(std::move(interfaceProvider))
-    , m_prefs(prefs)
-{
+    , m_prefs(prefs) {
     connect(&m_pollingTimer, &QTimer::timeout, this, &ScanCycle::pollingStarts);
 }
 
 // Jobs run on the event loop in the order they were queued, like the
 // scan/radar/table sequence of one tick needs.
-void ScanCycle::queue(std::function<void()> job)
-{
+void ScanCycle::queue(std::function<void()> job) {
     QMetaObject::invokeMethod(this, std::move(job), Qt::QueuedConnection);
 }
 
-void ScanCycle::pollingActivation()
-{
+void ScanCycle::pollingActivation() {
     const double seconds = m_prefs.pollingIntervalSeconds();
     queue([this, seconds] {
         if (!m_polling)
@@ -35,8 +32,7 @@ void ScanCycle::pollingActivation()
     });
 }
 
-void ScanCycle::pollingStarts()
-{
+void ScanCycle::pollingStarts() {
     scanForAvailableNetworks();
     queue([this] {
         const NetworkList located = m_locate.locateArray ? m_locate.locateArray() : NetworkList{};
@@ -45,8 +41,7 @@ void ScanCycle::pollingStarts()
     });
 }
 
-void ScanCycle::scanForAvailableNetworks()
-{
+void ScanCycle::scanForAvailableNetworks() {
     m_scanedResults = {};
     queue([this] {
         WirelessInterface *iface = m_interface ? m_interface() : nullptr;
@@ -63,8 +58,7 @@ void ScanCycle::scanForAvailableNetworks()
     });
 }
 
-void ScanCycle::merge(const std::optional<NetworkList> &scanned)
-{
+void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     ++m_counter;
     // A failed scan still counts: every known network misses it.
     if (scanned)
@@ -74,8 +68,9 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned)
     const NetworkList aged = countMisses();
 
     m_scanedResults = m_netWorkList5Poll;
-    std::stable_sort(m_scanedResults.begin(), m_scanedResults.end(),
-                     [](const NetworkModelPtr &a, const NetworkModelPtr &b) { return a->rssi > b->rssi; });
+    std::stable_sort(
+        m_scanedResults.begin(), m_scanedResults.end(),
+        [](const NetworkModelPtr &a, const NetworkModelPtr &b) { return a->rssi > b->rssi; });
     setSelectedWifi();
     sortTableView();
     queue([this] { Q_EMIT tableReloadRequested(); });
@@ -83,8 +78,7 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned)
     removeAged(aged);
 }
 
-void ScanCycle::mergeRecords(const NetworkList &scanned)
-{
+void ScanCycle::mergeRecords(const NetworkList &scanned) {
     for (const NetworkModelPtr &record : scanned) {
         // A record without a BSSID names no radio (the interface while not
         // joined); keeping it would pile up blank rows.
@@ -102,8 +96,7 @@ void ScanCycle::mergeRecords(const NetworkList &scanned)
     }
 }
 
-NetworkList ScanCycle::countMisses()
-{
+NetworkList ScanCycle::countMisses() {
     NetworkList aged;
     for (const NetworkModelPtr &record : std::as_const(m_netWorkList5Poll)) {
         record->count = record->availableCount == m_counter ? 0 : record->count + 1;
@@ -115,8 +108,7 @@ NetworkList ScanCycle::countMisses()
 
 // Aged records are still part of this tick's display list; they are gone
 // from the next one.
-void ScanCycle::removeAged(const NetworkList &aged)
-{
+void ScanCycle::removeAged(const NetworkList &aged) {
     if (aged.isEmpty())
         return;
     const QSet<NetworkModel *> leaving = [&] {
@@ -125,7 +117,8 @@ void ScanCycle::removeAged(const NetworkList &aged)
             set.insert(record.get());
         return set;
     }();
-    m_netWorkList5Poll.removeIf([&](const NetworkModelPtr &r) { return leaving.contains(r.get()); });
+    m_netWorkList5Poll.removeIf(
+        [&](const NetworkModelPtr &r) { return leaving.contains(r.get()); });
     for (const NetworkModelPtr &record : aged) {
         m_byBssid.remove(record->bssid);
         queue([this] { Q_EMIT networkLabelsRearrangeRequested(); });
@@ -133,8 +126,7 @@ void ScanCycle::removeAged(const NetworkList &aged)
     Q_EMIT networksAgedOut(aged);
 }
 
-void ScanCycle::updateTotals()
-{
+void ScanCycle::updateTotals() {
     QSet<QString> names;
     qsizetype named = 0;
     for (const NetworkModelPtr &record : std::as_const(m_scanedResults)) {
@@ -149,8 +141,7 @@ void ScanCycle::updateTotals()
                          QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size()));
 }
 
-void ScanCycle::setSelectedWifi()
-{
+void ScanCycle::setSelectedWifi() {
     WirelessInterface *iface = m_interface ? m_interface() : nullptr;
     const QString joinedBssid = iface ? iface->bssid() : QString();
     if (joinedBssid.isNull()) {
@@ -158,8 +149,9 @@ void ScanCycle::setSelectedWifi()
         // that was left is neither pinned nor exported as connected.
         m_connectedNetwork.reset();
     } else {
-        const auto it = std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
-                                     [&](const NetworkModelPtr &r) { return r->bssid == joinedBssid; });
+        const auto it =
+            std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
+                         [&](const NetworkModelPtr &r) { return r->bssid == joinedBssid; });
         if (it != m_scanedResults.end()) {
             NetworkModelPtr joined = *it;
             m_scanedResults.erase(it);
@@ -176,15 +168,15 @@ void ScanCycle::setSelectedWifi()
     const NetworkModelPtr target = m_locate.locateModel ? m_locate.locateModel() : nullptr;
     if (located.isEmpty() || !target)
         return;
-    const auto old = std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
-                                  [&](const NetworkModelPtr &r) { return r->bssid == target->bssid; });
+    const auto old =
+        std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
+                     [&](const NetworkModelPtr &r) { return r->bssid == target->bssid; });
     if (old != m_scanedResults.end())
         m_scanedResults.erase(old);
     m_scanedResults.insert(m_scanedResults.isEmpty() ? 0 : 1, target);
 }
 
-void ScanCycle::sortTableView()
-{
+void ScanCycle::sortTableView() {
     if (m_sorter)
         m_sorter(m_scanedResults);
     if (m_connectedNetwork) {
@@ -198,8 +190,7 @@ void ScanCycle::sortTableView()
 // first in list order among equals), the joined BSSID for the joined name,
 // every hidden network on its own, and the display list's head always.
 // Linear: the strongest record of each name is found in one pass.
-NetworkList ScanCycle::removeDuplicateElements() const
-{
+NetworkList ScanCycle::removeDuplicateElements() const {
     NetworkList result;
     if (m_scanedResults.isEmpty())
         return result;
@@ -237,33 +228,28 @@ NetworkList ScanCycle::removeDuplicateElements() const
     return result;
 }
 
-void ScanCycle::startAction()
-{
+void ScanCycle::startAction() {
     m_polling = true;
     Q_EMIT pollingChanged(true);
     pollingActivation();
 }
 
-void ScanCycle::stopAction()
-{
+void ScanCycle::stopAction() {
     m_polling = false;
     Q_EMIT pollingChanged(false);
     m_pollingTimer.stop();
 }
 
-void ScanCycle::refresh()
-{
+void ScanCycle::refresh() {
     m_scanedResults = {};
     pollingStarts();
 }
 
-void ScanCycle::wifiChanged()
-{
+void ScanCycle::wifiChanged() {
     m_scanedResults = {};
     queue([this] { Q_EMIT tableReloadRequested(); });
 }
 
-void ScanCycle::refreshAction()
-{
+void ScanCycle::refreshAction() {
     qCInfo(lcScan) << "refreshAction........";
 }

@@ -16,8 +16,7 @@ class WirelessInterface;
 // long-lived list by BSSID, ages out radios missed four times in a row and
 // rebuilds the display list (joined network first). What the views must redo
 // is announced by signals, in the order the jobs run on the event loop.
-class ScanCycle : public QObject
-{
+class ScanCycle : public QObject {
     Q_OBJECT
 public:
     // The interface to scan, fetched afresh at every use; may be null.
@@ -45,7 +44,7 @@ public:
     void pollingStarts();     // one tick
     void startAction();
     void stopAction();
-    void refresh();           // one extra tick, polling state unchanged
+    void refresh(); // one extra tick, polling state unchanged
     void wifiChanged();
     void refreshAction();
     void stopPollingTimer() { m_pollingTimer.stop(); }
@@ -67,8 +66,8 @@ public:
     ColorPool colorPool;
 
 Q_SIGNALS:
-    void tableReloadRequested();          // once per merge, after the tick's radar job
-    void displayListSorted();             // sortTableView reordered the display list
+    void tableReloadRequested(); // once per merge, after the tick's radar job
+    void displayListSorted();    // sortTableView reordered the display list
     void radarPlotRequested(const NetworkList &records);
     void graphReloadRequested();
     void networkLabelsRearrangeRequested();
@@ -93,9 +92,9 @@ private:
     QTimer m_pollingTimer;
     bool m_polling = true;
     qint64 m_counter = 1;
-    NetworkList m_netWorkList5Poll;                // merged, in first-seen order
-    QHash<QString, NetworkModelPtr> m_byBssid;     // index of the merged list
-    NetworkList m_scanedResults;                   // display list
+    NetworkList m_netWorkList5Poll;            // merged, in first-seen order
+    QHash<QString, NetworkModelPtr> m_byBssid; // index of the merged list
+    NetworkList m_scanedResults;               // display list
     NetworkModelPtr m_connectedNetwork;
     QString m_lastScanError;
 };

@@ -13,8 +13,8 @@ struct WlanChannel {
 
 // One network heard in a scan: a radio (BSSID) and what it announced.
 struct ScanResult : BssFacts {
-    QString bssid;       // "aa:bb:cc:dd:ee:ff" lower case; null when unknown
-    int rssiValue = 0;   // dBm; 0 when the source reports none
+    QString bssid;     // "aa:bb:cc:dd:ee:ff" lower case; null when unknown
+    int rssiValue = 0; // dBm; 0 when the source reports none
     int frequencyMhz = 0;
     qint64 lastSeenMsAgo = 0;
     bool associated = false; // the interface is joined to this BSS
@@ -24,8 +24,8 @@ struct ScanResult : BssFacts {
     bool supportsSecurity(int code) const { return inSet(securityModes, code); }
 
 private:
-    static bool inSet(const CodeSet &set, int code)
-    {
-        return code >= 0 && code < static_cast<int>(set.size()) && set.test(static_cast<size_t>(code));
+    static bool inSet(const CodeSet &set, int code) {
+        return code >= 0 && code < static_cast<int>(set.size()) &&
+               set.test(static_cast<size_t>(code));
     }
 };

@@ -9,8 +9,7 @@ class QSettings;
 // Where preference texts live. The desktop build uses QSettings; tests and
 // the headless scanner use the in-memory store so they never touch the
 // user's own settings.
-class PreferenceStore
-{
+class PreferenceStore {
 public:
     virtual ~PreferenceStore() = default;
     virtual QString value(const QString &key) const = 0; // null when absent
@@ -18,19 +17,19 @@ public:
     virtual void sync() = 0;
 };
 
-class MemoryPreferenceStore : public PreferenceStore
-{
+class MemoryPreferenceStore : public PreferenceStore {
 public:
     QString value(const QString &key) const override { return m_values.value(key); }
-    void setValue(const QString &key, const QString &value) override { m_values.insert(key, value); }
+    void setValue(const QString &key, const QString &value) override {
+        m_values.insert(key, value);
+    }
     void sync() override {}
 
 private:
     QHash<QString, QString> m_values;
 };
 
-class SettingsPreferenceStore : public PreferenceStore
-{
+class SettingsPreferenceStore : public PreferenceStore {
 public:
     SettingsPreferenceStore(); // the user's "Airlume" settings
     explicit SettingsPreferenceStore(const QString &iniPath);

@@ -4,27 +4,21 @@
 #include <cmath>
 
 Preferences::Preferences(std::shared_ptr<PreferenceStore> store)
-    : m_store(std::move(store))
-{
-}
+    : m_store(std::move(store)) {}
 
-QString Preferences::value(const QString &key) const
-{
+QString Preferences::value(const QString &key) const {
     return m_store->value(key);
 }
 
-void Preferences::setValue(const QString &key, const QString &value)
-{
+void Preferences::setValue(const QString &key, const QString &value) {
     m_store->setValue(key, value);
 }
 
-void Preferences::flush()
-{
+void Preferences::flush() {
     m_store->sync();
 }
 
-void Preferences::writeLaunchDefaults()
-{
+void Preferences::writeLaunchDefaults() {
     setValue(displayUnitsKey, dBm);
     setValue(rssiMethodKey, accurate);
     setValue(sweepTypeKey, radar);
@@ -33,8 +27,7 @@ void Preferences::writeLaunchDefaults()
     flush();
 }
 
-double Preferences::pollingIntervalSeconds() const
-{
+double Preferences::pollingIntervalSeconds() const {
     bool ok = false;
     const double seconds = value(pollingIntervalKey).trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds <= 0.0)

@@ -7,8 +7,7 @@
 
 // The user's choices, stored as texts under fixed keys and read afresh at
 // every use, so a change made in the settings dialog holds from the next read.
-class Preferences
-{
+class Preferences {
 public:
     // Keys.
     static inline const QString displayUnitsKey = QStringLiteral("displayUnitsValue");

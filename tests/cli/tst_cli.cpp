@@ -6,8 +6,7 @@
 #include <QtTest>
 
 // airlume-cli run as a user runs it: arguments in, text and exit code out.
-class TestCli : public QObject
-{
+class TestCli : public QObject {
     Q_OBJECT
 
     struct Run {
@@ -16,13 +15,11 @@ class TestCli : public QObject
         QString err;
     };
 
-    static QString data(const QString &name)
-    {
+    static QString data(const QString &name) {
         return qEnvironmentVariable("AIRLUME_TEST_DATA") + QLatin1Char('/') + name;
     }
 
-    static Run run(const QStringList &args)
-    {
+    static Run run(const QStringList &args) {
         QProcess process;
         process.start(QStringLiteral(AIRLUME_CLI), args);
         if (!process.waitForFinished(60000))
@@ -32,18 +29,19 @@ class TestCli : public QObject
     }
 
 private Q_SLOTS:
-    void csvMatchesExportFormat()
-    {
-        const Run r = run({QStringLiteral("scan"),
-                           QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
-                           QStringLiteral("--format"), QStringLiteral("csv")});
+    void csvMatchesExportFormat() {
+        const Run r =
+            run({QStringLiteral("scan"),
+                 QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
+                 QStringLiteral("--format"), QStringLiteral("csv")});
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 5); // header, three records, and the empty piece after the last LF
         QCOMPARE(lines[0], QStringLiteral("Connected,SSID,Signal Level,Wi-Fi Mode,Width,Security,"
                                           "Vendor,BSSID,Channel,Frequency,Network Type "));
-        QCOMPARE(lines[1], QStringLiteral("True,HomeNet,-48,802.11ac,80 MHz, WPA2 Personal ,Unknown,"
-                                          "aa:bb:cc:00:00:01,36,5180,Access Point "));
+        QCOMPARE(lines[1],
+                 QStringLiteral("True,HomeNet,-48,802.11ac,80 MHz, WPA2 Personal ,Unknown,"
+                                "aa:bb:cc:00:00:01,36,5180,Access Point "));
         // The hostile SSID is quoted and cannot run as a formula.
         QCOMPARE(lines[2], QStringLiteral("False,\"'=cmd|' /C calc'!A0, \"\"free\"\"\",-60,802.11n,"
                                           "20 MHz, WPA/WPA2 Personal  ,Unknown,02:11:22:33:44:55,6,"
@@ -51,11 +49,11 @@ private Q_SLOTS:
         QVERIFY(lines[3].startsWith(QStringLiteral("False,(null),-80,802.11g,")));
     }
 
-    void percentUnitAndJson()
-    {
-        const Run r = run({QStringLiteral("scan"),
-                           QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
-                           QStringLiteral("--unit=Percent"), QStringLiteral("--format=json")});
+    void percentUnitAndJson() {
+        const Run r =
+            run({QStringLiteral("scan"),
+                 QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json")),
+                 QStringLiteral("--unit=Percent"), QStringLiteral("--format=json")});
         QCOMPARE(r.exitCode, 0);
         const QJsonArray array = QJsonDocument::fromJson(r.out.toUtf8()).array();
         QCOMPARE(array.size(), 3);
@@ -68,10 +66,9 @@ private Q_SLOTS:
         QCOMPARE(array[2].toObject()[QStringLiteral("connected")].toBool(), false);
     }
 
-    void tableMarksJoinedAndHidesNothing()
-    {
-        const Run r = run({QStringLiteral("scan"), QStringLiteral("--source=scenario:")
-                                                       + data(QStringLiteral("two-networks.json"))});
+    void tableMarksJoinedAndHidesNothing() {
+        const Run r = run({QStringLiteral("scan"), QStringLiteral("--source=scenario:") +
+                                                       data(QStringLiteral("two-networks.json"))});
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
@@ -79,12 +76,12 @@ private Q_SLOTS:
         QVERIFY(lines[3].contains(QStringLiteral("(hidden)")));
     }
 
-    void exitCodes_data()
-    {
+    void exitCodes_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        const QString two = QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json"));
+        const QString two =
+            QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json"));
         QTest::newRow("no command") << QStringList{} << 2 << "usage";
         QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command";
         QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
@@ -97,8 +94,7 @@ private Q_SLOTS:
         QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "";
     }
 
-    void exitCodes()
-    {
+    void exitCodes() {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
@@ -108,10 +104,9 @@ private Q_SLOTS:
         QVERIFY(r.out.isEmpty()); // nothing half-printed that a script could take for a result
     }
 
-    void autoFallsBackToDemo()
-    {
-        const Run r = run({QStringLiteral("scan"), QStringLiteral("--ticks=3"),
-                           QStringLiteral("--format=json")});
+    void autoFallsBackToDemo() {
+        const Run r = run(
+            {QStringLiteral("scan"), QStringLiteral("--ticks=3"), QStringLiteral("--format=json")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.contains(QStringLiteral("demo scenario")));
         const QJsonArray array = QJsonDocument::fromJson(r.out.toUtf8()).array();
