@@ -4,11 +4,15 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-liberation2
     libnl-genl-3-dev libnl-3-dev ieee-data
     clang libclang-rt-14-dev libbenchmark-dev
 )
-[ "${1:-}" = "--test" ] && packages+=(xvfb xauth dbus python3-dbusmock)
+[ "${1:-}" = "--test" ] && packages+=(xvfb xauth imagemagick dbus python3-dbusmock)
+# The Wi-Fi lab of tests/hwsim: Debian's kernel with mac80211_hwsim, qemu, the access point
+# and station tools, and what builds the guest's initramfs.
+[ "${1:-}" = "--test" ] && packages+=(linux-image-amd64 qemu-system-x86 hostapd iw wpasupplicant
+    busybox-static cpio kmod iproute2 xz-utils zstd wireless-regdb file python3)
 
 missing=()
 for p in "${packages[@]}"; do

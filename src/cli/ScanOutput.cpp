@@ -51,7 +51,9 @@ QString table(const NetworkList &records, const NetworkModelPtr &connected,
         QString line;
         for (qsizetype i = 0; i < row.size(); ++i)
             line += row[i].leftJustified(widths[i]) + QStringLiteral("  ");
-        out += line.trimmed() + QLatin1Char('\n');
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        out += line + QLatin1Char('\n');
     }
     return out;
 }

@@ -1,9 +1,9 @@
 #include "SourceOption.h"
 
+#include "scan/nl80211/Nl80211Interface.h"
 #include "scan/sim/SimulatedInterface.h"
 
-std::optional<SourceOption> SourceOption::parse(const QString &text, QString *error)
-{
+std::optional<SourceOption> SourceOption::parse(const QString &text, QString *error) {
     SourceOption source;
     if (text == QLatin1String("auto"))
         return source;
@@ -23,8 +23,7 @@ std::optional<SourceOption> SourceOption::parse(const QString &text, QString *er
 }
 
 std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QString *error,
-                                              bool *usageError, QString *note)
-{
+                                              bool *usageError, QString *note) {
     *usageError = false;
     switch (source.kind) {
     case SourceOption::Kind::Scenario: {
@@ -33,11 +32,13 @@ std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QStrin
         return sim;
     }
     case SourceOption::Kind::Nl80211:
-        *error = QStringLiteral("nl80211: this build cannot read the kernel's Wi-Fi interfaces yet");
-        return nullptr;
+        return Nl80211Interface::open(source.argument, error);
     case SourceOption::Kind::Auto:
         break;
     }
-    *note = QStringLiteral("no Wi-Fi interface found; playing the demo scenario");
+    QString why;
+    if (auto radio = Nl80211Interface::open(QString(), &why))
+        return radio;
+    *note = QStringLiteral("no Wi-Fi interface found (%1); playing the demo scenario").arg(why);
     return SimulatedInterface::fromFile(SimulatedInterface::demoScenarioPath(), error);
 }

@@ -5,18 +5,17 @@
 
 namespace {
 
-int usage(int code)
-{
+int usage(int code) {
     QTextStream(code == 0 ? stdout : stderr)
         << "usage: airlume-cli scan [--source auto|nl80211[:IFNAME]|scenario:FILE] [--ticks N]\n"
-           "                        [--unit dBm|Percent] [--format table|csv|json] [--verbose]\n";
+           "                        [--interval SECONDS] [--unit dBm|Percent]\n"
+           "                        [--format table|csv|json] [--trace] [--verbose]\n";
     return code;
 }
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("airlume-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(AIRLUME_VERSION));

@@ -9,8 +9,7 @@
 // One Wi-Fi adapter as the rest of the program sees it: the network it is
 // joined to, a scan, and its power. The real radio (nl80211) and the
 // simulated one (scenario file) implement it; nothing else knows which is in use.
-class WirelessInterface
-{
+class WirelessInterface {
 public:
     virtual ~WirelessInterface() = default;
 
@@ -31,4 +30,8 @@ public:
 
     // Switches the adapter on or off; false with *error set on refusal.
     virtual bool setPower(bool on, QString *error) = 0;
+
+    // A one-line note on how fresh the scans are, for a status bar; empty
+    // when there is nothing to tell (e.g. "Results are refreshed by the system").
+    virtual QString statusNote() const { return {}; }
 };
