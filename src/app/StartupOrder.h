@@ -1,0 +1,12 @@
+#pragma once
+
+class ScanCycle;
+
+namespace StartupOrder {
+
+// Queues the first scan, and creates the polling timer only once that scan's
+// table reload has been announced: the first result reaches the screen
+// before the timer's first tick empties the display list for the next one.
+void queueFirstScanThenPolling(ScanCycle &cycle);
+
+} // namespace StartupOrder

@@ -1,0 +1,312 @@
+#include "ViewController.h"
+
+#include "AppLog.h"
+#include "InterfaceSource.h"
+#include "NetworkExport.h"
+#include "PowerButtonLook.h"
+#include "SettingsChangeSequence.h"
+#include "StartupOrder.h"
+#include "WindowPanes.h"
+#include "netlist/NetworkGridPane.h"
+#include "netlist/PlottingState.h"
+#include "netlist/VendorLookup.h"
+#include "scan/ScanCycle.h"
+#include "scan/WirelessInterface.h"
+#include "settings/SettingsViewController.h"
+#include "shell/DropDownPanelHost.h"
+#include "shell/ToolbarStrip.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString darkBlue = QStringLiteral("rgb(5, 38, 74)"); // 0.02, 0.15, 0.29
+
+QLabel *brandLabel(QWidget *parent) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("brand"));
+    label->setText(
+        QStringLiteral("<img src=\":/icons/airlume.svg\" width=\"26\" height=\"26\""
+                       " style=\"vertical-align: middle\"> "
+                       "<span style=\"font-size: 15pt; font-weight: 600\">Airlume</span>"));
+    label->setStyleSheet(QStringLiteral("color: white;"));
+    return label;
+}
+
+} // namespace
+
+ViewController::ViewController(std::shared_ptr<PreferenceStore> store, InterfaceSource &source,
+                               QNetworkAccessManager *network, QWidget *parent)
+    : QMainWindow(parent)
+    , m_prefs(std::move(store))
+    , m_source(source) {
+    m_cycle = std::make_unique<ScanCycle>([this] { return m_source.current(); }, m_prefs);
+    m_cycle->setLocateHooks(
+        {[this] { return m_locate.locateArray; }, [this] { return m_locate.locateModel; }});
+    m_plotting = std::make_unique<PlottingState>(m_cycle->colorPool);
+    m_vendors = std::make_unique<VendorLookup>(m_prefs, network);
+    m_settingsChange = std::make_unique<SettingsChangeSequence>(
+        *m_cycle, *m_plotting, m_prefs, [this] { return m_source.current(); });
+}
+
+// The panes point at the cycle, plotting state and vendors: they go first.
+ViewController::~ViewController() {
+    delete takeCentralWidget();
+}
+
+void ViewController::viewDidLoad() {
+    // The unit always starts in dBm.
+    m_prefs.setValue(Preferences::displayUnitsKey, Preferences::dBm);
+    buildWindow();
+    layoutView();
+    m_vendors->vendorName();
+    wireCycle();
+    wireSource();
+    showInterface();
+    StartupOrder::queueFirstScanThenPolling(*m_cycle);
+}
+
+void ViewController::buildWindow() {
+    setWindowIcon(QIcon(QStringLiteral(":/icons/airlume.svg")));
+    resize(1280, 900);
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("mainView"));
+    central->setAttribute(Qt::WA_StyledBackground);
+    central->setStyleSheet(QStringLiteral("#mainView { background-color: %1; }").arg(darkBlue));
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(12, 10, 12, 8);
+    column->setSpacing(8);
+
+    m_toolbar = new ToolbarStrip(central);
+    connect(m_toolbar, &ToolbarStrip::buttonClicked, this, [this](ToolbarButton button) {
+        if (button == ToolbarButton::Settings)
+            settingsButtonAction();
+        else if (button == ToolbarButton::Polling)
+            pollingButtonAction();
+        else
+            showEmptyPanel(button);
+    });
+    column->addWidget(m_toolbar);
+
+    m_panelHost = new DropDownPanelHost(central);
+    m_brand = brandLabel(m_panelHost);
+    m_panelHost->addKeptView(m_brand);
+    column->addWidget(m_panelHost);
+
+    // The panes, top to bottom: radar and connection, network grid, history.
+    m_containerStack = new QVBoxLayout;
+    m_containerStack->setSpacing(10);
+    m_containerStack->addWidget(buildRadarAndConnectionPane(), 3);
+    auto *gridPane = new RoundedPane(QStringLiteral("networkGridPane"), central);
+    auto *gridLayout = new QVBoxLayout(gridPane);
+    gridLayout->setContentsMargins(6, 6, 6, 6);
+    m_grid = new NetworkGridPane({m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(),
+                                  &m_locate, [this] { return m_source.current(); }},
+                                 gridPane);
+    gridLayout->addWidget(m_grid);
+    m_containerStack->addWidget(gridPane, 5);
+    m_containerStack->addWidget(buildHistoryPane(), 3);
+    column->addLayout(m_containerStack, 1);
+    setCentralWidget(central);
+
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->addWidget(m_statusLine, 1);
+    statusBar()->setStyleSheet(
+        QStringLiteral("QStatusBar { background-color: %1; color: white; }"
+                       " QStatusBar QLabel { color: white; padding-left: 6px; }")
+            .arg(darkBlue));
+}
+
+QWidget *ViewController::buildRadarAndConnectionPane() {
+    auto *pane = new RoundedPane(QStringLiteral("radarAndConnectionPane"));
+    auto *row = new QHBoxLayout(pane);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(new PlaceholderView(QStringLiteral("Radar"),
+                                       QStringLiteral("Each network will appear here as a dot, "
+                                                      "closer to the centre the stronger it is."),
+                                       pane),
+                   1);
+    auto *divider = new QFrame(pane);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setStyleSheet(QStringLiteral("color: rgb(220, 225, 230);"));
+    row->addWidget(divider);
+    m_connection = new ConnectionArea(pane);
+    connect(m_connection->powerButton(), &QPushButton::clicked, this,
+            &ViewController::enableOrDisable);
+    row->addWidget(m_connection, 1);
+    return pane;
+}
+
+QWidget *ViewController::buildHistoryPane() {
+    auto *pane = new RoundedPane(QStringLiteral("signalHistoryPane"));
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new PlaceholderView(QStringLiteral("Signal History"),
+                                          QStringLiteral("The signal of every checked network "
+                                                         "will be drawn here over time."),
+                                          pane));
+    return pane;
+}
+
+void ViewController::wireCycle() {
+    connect(m_cycle.get(), &ScanCycle::tableReloadRequested, this, [this] {
+        m_tableRows = m_cycle->scanedResults();
+        showStatus();
+    });
+    connect(m_cycle.get(), &ScanCycle::pollingChanged, this, [this] {
+        if (m_toolbar->selected() == ToolbarButton::Polling)
+            pollingButtonAction();
+    });
+    connect(m_grid, &NetworkGridPane::adapterPoweredShown, this, &ViewController::showPowered);
+    connect(m_grid, &NetworkGridPane::exitLocateRequested, this, &ViewController::exitLocate);
+    connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, m_grid,
+            &NetworkGridPane::reload);
+    connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, this,
+            [this] { m_tableRows = m_cycle->scanedResults(); });
+}
+
+void ViewController::wireSource() {
+    connect(&m_source, &InterfaceSource::interfaceChanged, this, &ViewController::showInterface);
+    connect(&m_source, &InterfaceSource::adapterRefused, this,
+            [this](const QString &reason) { statusBar()->showMessage(reason, 15000); });
+}
+
+void ViewController::showInterface() {
+    setWindowTitle(m_source.windowTitle());
+    m_connection->setAdapterName(m_source.adapterInUse());
+    const WirelessInterface *iface = m_source.current();
+    showPowered(iface && iface->powered());
+}
+
+void ViewController::showStatus() {
+    QString line;
+    if (const QString failure = m_cycle->lastScanError(); !failure.isEmpty())
+        line = QStringLiteral("Scan failed: %1").arg(failure);
+    else if (const WirelessInterface *iface = m_source.current())
+        line = iface->statusNote();
+    if (line.isEmpty())
+        line = m_source.note();
+    m_statusLine->setText(line);
+}
+
+void ViewController::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (m_appeared)
+        return;
+    m_appeared = true;
+    Q_EMIT viewDidAppear();
+}
+
+// The Layout, Help and Tests panels get their entries with their own views.
+void ViewController::showEmptyPanel(ToolbarButton button) {
+    m_toolbar->select(button);
+    m_panelHost->rebuild({}, {});
+}
+
+void ViewController::layoutView() {
+    showEmptyPanel(ToolbarButton::Layout);
+}
+
+void ViewController::settingsButtonAction() {
+    m_toolbar->select(ToolbarButton::Settings);
+    m_panelHost->rebuild(ToolbarMenus::settingsMenu(m_locate.isLocating()),
+                         [this](MenuAction action) { runMenuAction(action); });
+}
+
+void ViewController::pollingButtonAction() {
+    m_toolbar->select(ToolbarButton::Polling);
+    m_panelHost->rebuild(ToolbarMenus::pollingMenu(m_cycle->polling()),
+                         [this](MenuAction action) { runMenuAction(action); });
+}
+
+void ViewController::runMenuAction(MenuAction action) {
+    switch (action) {
+    case MenuAction::Refresh:
+        m_cycle->refresh();
+        break;
+    case MenuAction::Stop:
+        m_cycle->stopAction();
+        break;
+    case MenuAction::Start:
+        m_cycle->startAction();
+        break;
+    case MenuAction::Settings:
+        settingsAction();
+        break;
+    case MenuAction::ExportNetwork:
+        exportNetworkAction();
+        break;
+    case MenuAction::ExitLocate:
+        exitLocate();
+        break;
+    }
+}
+
+void ViewController::settingsAction() {
+    qCInfo(lcApp) << "settings";
+    SettingsViewController dialog(m_prefs, m_source.adapters(), m_source.adapterInUse(), this);
+    connect(&dialog, &SettingsViewController::SettingsChanged, this,
+            &ViewController::settingsChanged);
+    dialog.exec();
+}
+
+void ViewController::settingsChanged() {
+    // The adapter chosen is the one the restarted polling scans.
+    m_source.applyAdapterChoice(m_prefs.value(Preferences::adapterKey));
+    m_settingsChange->settingsChanged();
+}
+
+QString ViewController::askSavePath() {
+    if (m_chooseSavePath)
+        return m_chooseSavePath(this);
+    QFileDialog dialog(this, QStringLiteral("Export Network"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("CSV files (*.csv)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void ViewController::exportNetworkAction() {
+    const QString chosen = askSavePath();
+    if (chosen.isEmpty())
+        return;
+    const QString path = NetworkExport::withCsvSuffix(chosen);
+    QString error;
+    if (!NetworkExport::writeNetworkList(path, m_tableRows, m_cycle->connectedNetwork(), m_prefs,
+                                         &error))
+        QMessageBox::critical(this, QStringLiteral("Export Network"), error);
+}
+
+// Locate mode grows with its own view; leaving it empties the located list.
+void ViewController::exitLocate() {
+    m_locate.locateArray.clear();
+    Q_EMIT locateExited();
+}
+
+void ViewController::showPowered(bool powered) {
+    m_connection->powerButton()->showLook(PowerButtonLook::forPowered(powered));
+}
+
+void ViewController::enableOrDisable() {
+    WirelessInterface *iface = m_source.current();
+    if (!iface)
+        return;
+    const bool on = !iface->powered();
+    QString error;
+    if (!iface->setPower(on, &error)) {
+        const QString reason = QStringLiteral("Wi-Fi power change refused: %1").arg(error);
+        qCWarning(lcApp).noquote() << reason;
+        statusBar()->showMessage(reason, 15000);
+    }
+    showPowered(iface->powered());
+}

@@ -1,0 +1,29 @@
+#include "ToolbarMenus.h"
+
+namespace ToolbarMenus {
+
+QList<MenuEntry> pollingMenu(bool polling) {
+    // Start and Stop share one image, as they always have.
+    const MenuEntry toggle =
+        polling ? MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Stop"), MenuAction::Stop}
+                : MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Start"), MenuAction::Start};
+    return {{QStringLiteral("ic_refreshNow"), QStringLiteral("Refresh"), MenuAction::Refresh},
+            toggle};
+}
+
+QList<MenuEntry> settingsMenu(bool locating) {
+    QList<MenuEntry> entries{
+        {QStringLiteral("ic_settings"), QStringLiteral("Settings"), MenuAction::Settings},
+        {QStringLiteral("ic_exportNetwork"), QStringLiteral("Export Network"),
+         MenuAction::ExportNetwork}};
+    if (locating)
+        entries.append({QStringLiteral("ic_exitLocate"), QStringLiteral("Exit Locate"),
+                        MenuAction::ExitLocate});
+    return entries;
+}
+
+QString iconPath(const QString &name) {
+    return QStringLiteral(":/icons/%1.svg").arg(name);
+}
+
+} // namespace ToolbarMenus

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Rgb.h"
+
+#include <QList>
+#include <QString>
+
+// The five toolbar buttons, left to right.
+enum class ToolbarButton { Layout, Help, Settings, Polling, Tests };
+
+struct ToolbarButtonLook {
+    Rgb background;
+    Rgb title;
+    bool operator==(const ToolbarButtonLook &) const = default;
+};
+
+// The toolbar's selection rule: the chosen button is white with a black
+// title, every other one toolbar blue with a white title.
+namespace ToolbarSelection {
+
+inline constexpr Rgb toolbarBlue{0, 124, 186};
+inline constexpr Rgb white{255, 255, 255};
+inline constexpr Rgb black{0, 0, 0};
+inline constexpr int titlePointSize = 10;
+
+QList<ToolbarButton> buttons();
+QString title(ToolbarButton button);
+ToolbarButtonLook look(ToolbarButton button, ToolbarButton chosen);
+
+} // namespace ToolbarSelection
