@@ -81,6 +81,25 @@ void NetworkGridPane::buildTable() {
     m_table->setColumnWidth(
         NetworkTableModel::Rssi,
         signalDelegate->sizeHint(QStyleOptionViewItem(), QModelIndex()).width());
+    sizeTextColumns();
+}
+
+// Wide enough for the longest text each column usually holds, so a BSSID or
+// a security mode is read whole rather than guessed from "...".
+void NetworkGridPane::sizeTextColumns() {
+    const QFontMetrics metrics(m_table->font());
+    const int padding = 2 * metrics.averageCharWidth() + 8;
+    const auto fit = [&](int column, const QString &sample) {
+        m_table->setColumnWidth(column, metrics.horizontalAdvance(sample) + padding);
+    };
+    fit(NetworkTableModel::Ssid, QStringLiteral("Café Wi-Fi, Guest"));
+    fit(NetworkTableModel::Bssid, QStringLiteral("88:88:88:88:88:88"));
+    fit(NetworkTableModel::Vendor, QStringLiteral("Hewlett Packard Enterprise"));
+    fit(NetworkTableModel::Channel, QStringLiteral("Channel"));
+    fit(NetworkTableModel::Width, QStringLiteral("320 MHz"));
+    fit(NetworkTableModel::NetworkMode, QStringLiteral("Wi-Fi Mode"));
+    fit(NetworkTableModel::Security, QStringLiteral("WPA/WPA2 Enterprise"));
+    fit(NetworkTableModel::NetworkType, QStringLiteral("Network Type"));
 }
 
 QWidget *NetworkGridPane::buildTotals() {

@@ -52,6 +52,7 @@ Q_SIGNALS:
 
 private:
     void buildTable();
+    void sizeTextColumns();
     QWidget *buildTotals();
     void connectCycle();
     void connectModel();
