@@ -2,50 +2,43 @@
 
 #include "scan/sim/SimulatedInterface.h"
 
-#include <QByteArray>
+#include <QCoreApplication>
 #include <QStringList>
-#include <memory>
 
-// Scenarios for the window's tests, written inline so each test shows what
-// the radio plays. A scan is a list of "ssid:rssi" words; BSSIDs are numbered
-// aa:bb:cc:00:00:01, :02, ... in the order the words first appear.
+// Scenarios written inline so each test shows what the radio plays. A scan is a
+// list of "ssid:rssi" words; BSSIDs are aa:bb:cc:00:00:01, :02, ... in word order.
 namespace ScenarioJson {
 
-inline QByteArray scan(const QStringList &words, int joinedIndex = -1) {
-    QByteArray networks;
-    for (int i = 0; i < words.size(); ++i) {
-        const QString ssid = words.at(i).section(QLatin1Char(':'), 0, 0);
-        const QString rssi = words.at(i).section(QLatin1Char(':'), 1, 1);
-        if (i > 0)
-            networks += ',';
-        networks += QStringLiteral(R"({"ssid": "%1", "bssid": "aa:bb:cc:00:00:%2", "rssi": %3,
-            "channel": 6, "band": 1, "width": 1, "phy": [2, 3, 4], "security": [4]})")
-                        .arg(ssid)
-                        .arg(i + 1, 2, 10, QLatin1Char('0'))
-                        .arg(rssi)
-                        .toUtf8();
-    }
-    const QByteArray joined = joinedIndex < 0 ? QByteArray("null")
-                                              : QStringLiteral("\"aa:bb:cc:00:00:%1\"")
-                                                    .arg(joinedIndex + 1, 2, 10, QLatin1Char('0'))
-                                                    .toUtf8();
-    return "{\"joined\": " + joined + ", \"networks\": [" + networks + "]}";
+inline QString bssid(int index) {
+    return QStringLiteral("\"aa:bb:cc:00:00:%1\"").arg(index + 1, 2, 10, QLatin1Char('0'));
 }
 
-inline QByteArray scenario(const QList<QByteArray> &scans, const QString &name = "wlan0") {
-    QByteArray all;
-    for (const QByteArray &s : scans)
-        all += (all.isEmpty() ? "" : ",") + s;
-    return "{\"interface\": {\"name\": \"" + name.toUtf8() +
-           "\", \"powered\": true}, \"repeat\": \"last\", \"scans\": [" + all + "]}";
+inline QByteArray scan(const QStringList &words, int joinedIndex = -1) {
+    QStringList networks;
+    for (int i = 0; i < words.size(); ++i)
+        networks << QStringLiteral(R"({"ssid": "%1", "bssid": %2, "rssi": %3, "channel": 6,
+            "band": 1, "width": 1, "phy": [2, 3, 4], "security": [4]})")
+                        .arg(words[i].section(':', 0, 0), bssid(i), words[i].section(':', 1));
+    return QStringLiteral(R"({"joined": %1, "networks": [%2]})")
+        .arg(joinedIndex < 0 ? QStringLiteral("null") : bssid(joinedIndex), networks.join(','))
+        .toUtf8();
 }
 
 inline std::unique_ptr<SimulatedInterface> play(const QList<QByteArray> &scans) {
+    const QByteArray json = R"({"interface": {"name": "wlan0", "powered": true},
+        "repeat": "last", "scans": [)" +
+                            scans.join(',') + "]}";
     QString error;
-    auto iface = SimulatedInterface::fromJson(scenario(scans), QStringLiteral("test"), &error);
+    auto iface = SimulatedInterface::fromJson(json, QStringLiteral("test"), &error);
     if (!iface)
         qFatal("bad test scenario: %s", qPrintable(error));
     return iface;
+}
+
+// Runs queued jobs until `done` holds; the jobs never wait on a clock.
+template <typename Done> void runJobsUntil(Done done) {
+    for (int i = 0; i < 2000 && !done(); ++i)
+        QCoreApplication::processEvents();
 }
 
 } // namespace ScenarioJson

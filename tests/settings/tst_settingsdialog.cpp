@@ -12,32 +12,35 @@ using SettingsForm::Box;
 
 namespace {
 
-const QStringList adapters{QStringLiteral("wlan0"), QStringLiteral("wlp3s0"),
-                           QStringLiteral("Simulated")};
+class CountingStore : public MemoryPreferenceStore {
+public:
+    void sync() override { ++syncs; }
+    int syncs = 0;
+};
 
-QString storeContents(const Preferences &prefs) {
+const QStringList adapters{"wlan0", "wlp3s0", "Simulated"};
+
+// The stored values in the boxes' order; an absent one reads "-".
+QString stored(const Preferences &prefs) {
     QStringList parts;
-    for (Box box : SettingsForm::boxes()) {
-        const QString key = SettingsForm::key(box);
-        parts << key + QLatin1Char('=') + (prefs.has(key) ? prefs.value(key) : QStringLiteral("-"));
-    }
-    return parts.join(QLatin1Char(' '));
+    for (const QString &key :
+         {Preferences::adapterKey, Preferences::displayUnitsKey, Preferences::rssiMethodKey,
+          Preferences::sweepTypeKey, Preferences::locateSoundKey, Preferences::pollingIntervalKey,
+          Preferences::vendorLookupKey})
+        parts << (prefs.has(key) ? prefs.value(key) : "-");
+    return parts.join(' ');
 }
 
-QString boxTexts(const SettingsViewController &dialog) {
+QString joined(const QList<Box> &boxes, const std::function<QString(Box)> &text) {
     QStringList parts;
-    for (Box box : SettingsForm::boxes()) {
-        const QComboBox *combo = dialog.comboBox(box);
-        parts << (combo->currentIndex() < 0 ? QStringLiteral("-") : combo->currentText());
-    }
+    for (Box box : boxes)
+        parts << text(box);
     return parts.join(QLatin1Char('|'));
 }
 
-void choose(SettingsViewController &dialog, Box box, const QString &item) {
-    QComboBox *combo = dialog.comboBox(box);
-    const int index = combo->findText(item);
-    QVERIFY2(index >= 0, qPrintable(item));
-    combo->setCurrentIndex(index);
+QString shownTexts(const QHash<Box, QString> &shown) {
+    return joined(SettingsForm::boxes(),
+                  [&](Box b) { return shown.value(b).isNull() ? QStringLiteral("-") : shown[b]; });
 }
 
 } // namespace
@@ -48,115 +51,142 @@ class TestSettingsDialog : public QObject {
 private Q_SLOTS:
     void init();
 
-    void opensWithStoredValues();
-    void okStoresChoicesAndAnnouncesOnce();
-    void okWithoutChangeStillAnnounces();
-    void okLeavesUnchosenBoxAlone();
-    void cancelWritesNothing_data();
-    void cancelWritesNothing();
+    void itemsOffered();
+    void intervalTextMapping();
+    void shownItems_data();
+    void shownItems();
+
+    void closing_data();
+    void closing();
     void colours();
 
 private:
-    std::shared_ptr<MemoryPreferenceStore> m_store;
+    std::shared_ptr<CountingStore> m_store;
     std::unique_ptr<Preferences> m_prefs;
 };
 
 void TestSettingsDialog::init() {
-    m_store = std::make_shared<MemoryPreferenceStore>();
+    m_store = std::make_shared<CountingStore>();
     m_prefs = std::make_unique<Preferences>(m_store);
+}
+
+void TestSettingsDialog::itemsOffered() {
+    QCOMPARE(joined(SettingsForm::boxes(),
+                    [](Box b) { return SettingsForm::items(b, adapters).join(','); }),
+             "wlan0,wlp3s0,Simulated|dBm,Percent|Accurate|Radar,Sonar|On,Off|1 Second,2 Seconds,"
+             "3 Seconds,5 Seconds,10 Seconds,15 Seconds,30 Seconds,60 Seconds|On,Off");
+    QCOMPARE(SettingsForm::intervalValue(QStringLiteral("5")), "5"); // a bare number stays
+}
+
+// Choosing an item stores the bare number, the timer reads it as seconds and
+// reopening the dialog shows the same item. 1 is singular, 2 and 10 are not.
+void TestSettingsDialog::intervalTextMapping() {
+    QStringList seen;
+    for (const QString value : {"1", "2", "10"}) {
+        const QString item = SettingsForm::intervalItemText(value);
+        SettingsForm::store(*m_prefs, {{Box::PollingInterval, item}});
+        seen << QStringLiteral("%1>%2>%3>%4s>%5")
+                    .arg(item, SettingsForm::intervalValue(item),
+                         m_prefs->value(Preferences::pollingIntervalKey))
+                    .arg(m_prefs->pollingIntervalSeconds())
+                    .arg(SettingsForm::shownItems(*m_prefs, {}).value(Box::PollingInterval));
+    }
+    QCOMPARE(seen.join(' '), "1 Second>1>1>1s>1 Second 2 Seconds>2>2>2s>2 Seconds "
+                             "10 Seconds>10>10>10s>10 Seconds");
+}
+
+void TestSettingsDialog::shownItems_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char *name, const char *before, const char *shown,
+                        const char *after) {
+        QTest::newRow(name) << QString(before) << QString(shown) << QString(after);
+    };
+    row("fresh store: defaults written", "", "wlan0|dBm|Accurate|Radar|On|5 Seconds|On",
+        "- dBm Accurate Radar On 5 On");
+    row("stored; the adapter shown is the one in use",
+        "adapterValue=wlan9 displayUnitsValue=Percent sweepTypeValue=Sonar locateSoundValue=Off "
+        "pollingIntervalValue=1 vendorLookupValue=Off",
+        "wlan0|Percent|Accurate|Sonar|Off|1 Second|Off", "wlan9 Percent Accurate Sonar Off 1 Off");
+    row("unknown text shows no item and stays", "displayUnitsValue=percent pollingIntervalValue=7",
+        "wlan0|-|Accurate|Radar|On|-|On", "- percent Accurate Radar On 7 On");
+}
+
+void TestSettingsDialog::shownItems() {
+    QFETCH(QString, before);
+    QFETCH(QString, shown);
+    QFETCH(QString, after);
+    for (const QString &pair : before.split(' ', Qt::SkipEmptyParts))
+        m_prefs->setValue(pair.section('=', 0, 0), pair.section('=', 1));
+    const int syncs = m_store->syncs;
+    QCOMPARE(shownTexts(SettingsForm::shownItems(*m_prefs, QStringLiteral("wlan0"))), shown);
+    QCOMPARE(stored(*m_prefs), after);
+    QCOMPARE(m_store->syncs, syncs + 1);
+}
+
+void TestSettingsDialog::closing_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("closedBy");
+    QTest::addColumn<QString>("after");
+    const QString all = "Simulated|Percent|Accurate|Sonar|Off|2 Seconds|Off";
+    const QString kept = "- dBm Accurate Radar On 7 On";
+    QTest::newRow("OK, every box changed") << all << "ok"
+                                           << "Simulated Percent Accurate Sonar Off 2 Off";
+    // A value the box does not offer shows no item, and OK keeps it.
+    QTest::newRow("OK, nothing changed") << ""
+                                         << "ok"
+                                         << "wlan0 dBm Accurate Radar On 7 On";
+    QTest::newRow("Cancel") << all << "cancel" << kept;
+    QTest::newRow("Escape") << all << "escape" << kept;
+}
+
+// OK stores every chosen box and announces once, changed or not; Cancel and Escape
+// store nothing and announce nothing.
+void TestSettingsDialog::closing() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, closedBy);
+    QFETCH(QString, after);
     m_prefs->writeLaunchDefaults();
-}
-
-void TestSettingsDialog::opensWithStoredValues() {
-    m_prefs->setValue(Preferences::displayUnitsKey, Preferences::percent);
-    m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("1"));
-    SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlp3s0"));
-    QCOMPARE(boxTexts(dialog), "wlp3s0|Percent|Accurate|Radar|On|1 Second|On");
-    QCOMPARE(dialog.comboBox(Box::Adapter)->count(), 3);
-    QVERIFY(dialog.isModal());
-}
-
-void TestSettingsDialog::okStoresChoicesAndAnnouncesOnce() {
-    SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
-    QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.show();
-    choose(dialog, Box::Adapter, QStringLiteral("Simulated"));
-    choose(dialog, Box::DisplayUnit, QStringLiteral("Percent"));
-    choose(dialog, Box::Sweep, QStringLiteral("Sonar"));
-    choose(dialog, Box::LocateSound, QStringLiteral("Off"));
-    choose(dialog, Box::PollingInterval, QStringLiteral("2 Seconds"));
-    choose(dialog, Box::VendorLookup, QStringLiteral("Off"));
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ok")), Qt::LeftButton);
-
-    QCOMPARE(storeContents(*m_prefs),
-             "adapterValue=Simulated displayUnitsValue=Percent rssiMethodValue=Accurate "
-             "sweepTypeValue=Sonar locateSoundValue=Off pollingIntervalValue=2 "
-             "vendorLookupValue=Off");
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(!dialog.isVisible());
-}
-
-void TestSettingsDialog::okWithoutChangeStillAnnounces() {
-    SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
-    QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ok")), Qt::LeftButton);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(storeContents(*m_prefs),
-             "adapterValue=wlan0 displayUnitsValue=dBm rssiMethodValue=Accurate "
-             "sweepTypeValue=Radar locateSoundValue=On pollingIntervalValue=5 "
-             "vendorLookupValue=On");
-}
-
-// A value the box does not offer shows no item, and OK keeps it.
-void TestSettingsDialog::okLeavesUnchosenBoxAlone() {
     m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("7"));
     SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
-    QCOMPARE(dialog.comboBox(Box::PollingInterval)->currentIndex(), -1);
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ok")), Qt::LeftButton);
-    QCOMPARE(m_prefs->value(Preferences::pollingIntervalKey), "7");
-}
-
-void TestSettingsDialog::cancelWritesNothing_data() {
-    QTest::addColumn<bool>("byEscape");
-    QTest::newRow("Cancel button") << false;
-    QTest::newRow("Escape key") << true;
-}
-
-void TestSettingsDialog::cancelWritesNothing() {
-    QFETCH(bool, byEscape);
-    SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
-    const QString before = storeContents(*m_prefs);
+    QVERIFY(dialog.isModal());
+    const auto combo = [&](Box b) { return dialog.comboBox(b); };
+    QCOMPARE(
+        joined(SettingsForm::boxes(),
+               [&](Box b) { return combo(b)->currentIndex() < 0 ? "-" : combo(b)->currentText(); }),
+        "wlan0|dBm|Accurate|Radar|On|-|On");
     QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
+    const int syncs = m_store->syncs;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    choose(dialog, Box::DisplayUnit, QStringLiteral("Percent"));
-    choose(dialog, Box::PollingInterval, QStringLiteral("60 Seconds"));
-    if (byEscape)
+    const QStringList items = chosen.split('|', Qt::SkipEmptyParts);
+    for (int i = 0; i < items.size(); ++i)
+        combo(SettingsForm::boxes().at(i))
+            ->setCurrentIndex(combo(SettingsForm::boxes().at(i))->findText(items.at(i)));
+    if (closedBy == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
     else
-        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cancel")),
-                          Qt::LeftButton);
-    QCOMPARE(storeContents(*m_prefs), before);
-    QCOMPARE(changed.count(), 0);
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QTest::mouseClick(dialog.findChild<QPushButton *>(closedBy), Qt::LeftButton);
+    QCOMPARE(stored(*m_prefs), after);
+    // Announced and written out once on OK.
+    QCOMPARE(QStringLiteral("%1 %2").arg(changed.count()).arg(m_store->syncs - syncs),
+             closedBy == "ok" ? "1 1" : "0 0");
+    QCOMPARE(dialog.result(), closedBy == "ok" ? int(QDialog::Accepted) : int(QDialog::Rejected));
     QVERIFY(!dialog.isVisible());
 }
 
-// Dark blue around a white, rounded inner panel.
+// Dark blue around a white inner panel whose very corner is rounded off.
 void TestSettingsDialog::colours() {
     SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
     dialog.resize(480, 420);
     const QImage image = dialog.grab().toImage();
-    QCOMPARE(image.pixelColor(3, 3), QColor(5, 38, 74));
     const QWidget *panel = dialog.findChild<QWidget *>(QStringLiteral("BackgroundView"));
     QVERIFY(panel);
-    const QPoint inside = panel->geometry().topLeft() + QPoint(panel->width() / 2, 4);
-    QCOMPARE(image.pixelColor(inside), QColor(Qt::white));
-    // The corner is rounded: the panel's very corner still shows the dark blue.
-    QCOMPARE(image.pixelColor(panel->geometry().topLeft()), QColor(5, 38, 74));
+    const QRect area = panel->geometry();
+    QCOMPARE(image.pixelColor(3, 3), QColor(5, 38, 74));
+    QCOMPARE(image.pixelColor(area.topLeft() + QPoint(area.width() / 2, 4)), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(area.topLeft()), QColor(5, 38, 74));
 }
 
 QTEST_MAIN(TestSettingsDialog)

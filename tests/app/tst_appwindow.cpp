@@ -1,0 +1,305 @@
+#include "ScenarioJson.h"
+#include "app/AppDelegate.h"
+#include "app/InterfaceSource.h"
+#include "app/ViewController.h"
+#include "app/WindowPanes.h"
+#include "netlist/CsvExport.h"
+#include "netlist/NetworkGridPane.h"
+#include "scan/FakeInterface.h"
+#include "scan/ScanCycle.h"
+#include "settings/PreferenceStore.h"
+#include "shell/DropDownPanelHost.h"
+#include "shell/PanelEntryButton.h"
+#include "shell/ToolbarStrip.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using ScenarioJson::runJobsUntil;
+using ScenarioJson::scan;
+
+class TestAppWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void windowLook();
+    void pollingPanelStopsRefreshesStarts();
+    void settingsPanelAndEmptyPanels();
+    void exportWritesWhatTheTableShows();
+    void powerButtonFollowsTheAdapter();
+    void settingsChangeSwitchesAdapter();
+    void scanFailureInStatusLine();
+    void launchAndClose();
+
+private:
+    void build(const QList<QByteArray> &scans);
+    void press(ToolbarButton button) {
+        QTest::mouseClick(m_window->toolbar()->button(button), Qt::LeftButton);
+    }
+    void click(const QString &entry) {
+        QTest::mouseClick(m_window->panelHost()->panel()->findChild<PanelEntryButton *>(entry),
+                          Qt::LeftButton);
+    }
+    QString entries() const {
+        if (!m_window->panelHost()->panel())
+            return QStringLiteral("(no panel)");
+        QStringList titles;
+        for (const auto *e : m_window->panelHost()->panel()->findChildren<PanelEntryButton *>())
+            titles << e->entry().title;
+        return titles.join(',');
+    }
+
+    std::shared_ptr<MemoryPreferenceStore> m_store;
+    std::unique_ptr<InterfaceSource> m_source;
+    std::unique_ptr<ViewController> m_window;
+    std::unique_ptr<AppDelegate> m_delegate;
+    QStringList m_opened;
+    QList<QByteArray> m_scans;
+    QStringList m_reloads;
+};
+
+void TestAppWindow::init() {
+    m_store = std::make_shared<MemoryPreferenceStore>();
+    Preferences(m_store).writeLaunchDefaults();
+    m_opened.clear();
+    m_reloads.clear();
+    m_scans = {scan({"A:-40"})};
+    m_source = std::make_unique<InterfaceSource>(
+        [this](const SourceOption &option, QString *, bool *,
+               QString *) -> std::unique_ptr<WirelessInterface> {
+            m_opened << option.argument;
+            if (option.kind != SourceOption::Kind::Nl80211)
+                return ScenarioJson::play(m_scans);
+            auto fake = std::make_unique<FakeInterface>();
+            fake->name = option.argument;
+            return fake;
+        },
+        [] { return QStringList{QStringLiteral("wlan9")}; });
+}
+
+void TestAppWindow::cleanup() {
+    m_delegate.reset();
+    m_window.reset();
+    m_source.reset();
+}
+
+void TestAppWindow::build(const QList<QByteArray> &scans) {
+    m_scans = scans;
+    QString error;
+    bool usageError = false;
+    QVERIFY(m_source->open(*SourceOption::parse(QStringLiteral("scenario:/flat.json"), &error),
+                           &error, &usageError));
+    m_window = std::make_unique<ViewController>(m_store, *m_source, nullptr);
+    m_window->viewDidLoad();
+    QAbstractItemModel *rows = m_window->gridPane()->tableView()->model();
+    connect(&m_window->cycle(), &ScanCycle::tableReloadRequested, this, [this, rows] {
+        m_reloads << QStringLiteral("rows=%1 timer=%2")
+                         .arg(rows->rowCount())
+                         .arg(m_window->cycle().timerActive() ? "on" : "off");
+    });
+}
+
+// Radar and connection on top, then the grid, then the history; each pane
+// white with rounded corners on the dark blue. The unit starts in dBm again.
+void TestAppWindow::windowLook() {
+    Preferences(m_store).setValue(Preferences::displayUnitsKey, Preferences::percent);
+    build({scan({"A:-40"})});
+    QCOMPARE(m_window->preferences().value(Preferences::displayUnitsKey), "dBm");
+    QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated");
+    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Layout);
+    QCOMPARE(entries(), "(no panel)");
+    QSignalSpy appeared(m_window.get(), &ViewController::viewDidAppear);
+    m_window->resize(1200, 900);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const QImage image = m_window->grab().toImage();
+    QCOMPARE(image.pixelColor(4, image.height() / 2), QColor(5, 38, 74));
+    int lastTop = -1;
+    for (const char *name : {"radarAndConnectionPane", "networkGridPane", "signalHistoryPane"}) {
+        const auto *pane = m_window->findChild<RoundedPane *>(QLatin1String(name));
+        QVERIFY2(pane, name);
+        const QPoint topLeft = pane->mapTo(m_window.get(), QPoint(0, 0));
+        QVERIFY2(topLeft.y() > lastTop, name);
+        lastTop = topLeft.y();
+        QCOMPARE(image.pixelColor(topLeft), QColor(5, 38, 74));
+        QCOMPARE(image.pixelColor(topLeft + QPoint(20, 2)), QColor(Qt::white));
+    }
+    m_window->hide();
+    m_window->show();
+    QCOMPARE(appeared.count(), 1);
+}
+
+// The first scan is on screen before the timer exists. Refresh while stopped
+// ticks once and leaves polling stopped.
+void TestAppWindow::pollingPanelStopsRefreshesStarts() {
+    build({scan({"A:-40", "B:-50"}, 0), scan({"A:-40", "B:-50", "C:-60"}, 0)});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    QCOMPARE(m_reloads.join(" | "), "rows=2 timer=off | rows=3 timer=on");
+    press(ToolbarButton::Polling);
+    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Polling);
+    QCOMPARE(entries(), "Refresh,Stop");
+    click(QStringLiteral("Stop"));
+    QVERIFY(!m_window->cycle().polling() && !m_window->cycle().timerActive());
+    QCOMPARE(entries(), "Refresh,Start");
+    const qint64 counter = m_window->cycle().counter();
+    click(QStringLiteral("Refresh"));
+    runJobsUntil([&] { return m_reloads.size() == 3; });
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(m_window->cycle().counter(), counter + 1);
+    QVERIFY(!m_window->cycle().polling());
+    QCOMPARE(entries(), "Refresh,Start");
+    click(QStringLiteral("Start"));
+    QVERIFY(m_window->cycle().polling());
+    QCOMPARE(entries(), "Refresh,Stop");
+    runJobsUntil([&] { return m_window->cycle().timerActive(); });
+    QVERIFY(m_window->cycle().timerActive());
+}
+
+// Exit Locate is offered only while locating; Layout, Help and Tests show an
+// empty panel, and the brand (tagged 100) stays.
+void TestAppWindow::settingsPanelAndEmptyPanels() {
+    build({scan({"A:-40"})});
+    runJobsUntil([&] { return m_reloads.size() == 1; });
+    press(ToolbarButton::Settings);
+    QCOMPARE(entries(), "Settings,Export Network");
+    const NetworkModelPtr located = m_window->tableRows().constFirst();
+    m_window->locate().locateModel = located;
+    m_window->locate().locateArray = {located};
+    press(ToolbarButton::Settings);
+    QCOMPARE(entries(), "Settings,Export Network,Exit Locate");
+    QSignalSpy exited(m_window.get(), &ViewController::locateExited);
+    click(QStringLiteral("Exit Locate"));
+    QCOMPARE(exited.count(), 1);
+    QVERIFY(!m_window->locate().isLocating());
+
+    press(ToolbarButton::Help);
+    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Help);
+    QCOMPARE(entries(), "(no panel)");
+    QVERIFY(m_window->panelHost()->findChild<QLabel *>(QStringLiteral("brand")));
+}
+
+// Cancelling the save panel writes nothing; otherwise the file holds what the
+// table shows, even while a tick has emptied the display list and its scan is
+// still queued.
+void TestAppWindow::exportWritesWhatTheTableShows() {
+    build({scan({"A:-40", "B:-50"}, 1)});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    QTemporaryDir dir;
+    QString chosen;
+    m_window->setSavePathChooser([&](QWidget *) { return chosen; });
+    press(ToolbarButton::Settings);
+    click(QStringLiteral("Export Network"));
+    QVERIFY(QDir(dir.path()).isEmpty());
+
+    m_window->cycle().pollingStarts();
+    QVERIFY(m_window->cycle().scanedResults().isEmpty());
+    QString expected = CsvExport::header();
+    for (const NetworkModelPtr &r : m_window->tableRows())
+        expected +=
+            CsvExport::line(*r, r == m_window->cycle().connectedNetwork(), m_window->preferences());
+    chosen = dir.filePath("networks");
+    click(QStringLiteral("Export Network"));
+    QFile file(chosen + ".csv");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QCOMPARE(written, expected.toUtf8());
+    QCOMPARE(written.count('\n'), 3);
+    QVERIFY(written.contains("\nTrue,B,-50,"));
+}
+
+void TestAppWindow::powerButtonFollowsTheAdapter() {
+    build({scan({"A:-40"}, 0)});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    PowerButton *power = m_window->connectionArea()->powerButton();
+    QStringList seen{power->text()};
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(power, Qt::LeftButton);
+        seen << power->text() + (m_source->current()->powered() ? "(on)" : "(off)");
+    }
+    QCOMPARE(seen.join(' '), "Disable Enable(off) Disable(on)");
+}
+
+void TestAppWindow::settingsChangeSwitchesAdapter() {
+    build({scan({"A:-40"})});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    m_window->preferences().setValue(Preferences::adapterKey, QStringLiteral("wlan9"));
+    m_window->settingsChanged();
+    QCOMPARE(m_opened.join(' '), "/flat.json wlan9");
+    QCOMPARE(m_window->windowTitle(), "Airlume \u2014 wlan9");
+    runJobsUntil([&] { return m_reloads.size() == 3; });
+    QCOMPARE(m_reloads.constLast(), "rows=1 timer=on"); // A has not aged out yet
+}
+
+// The failure stays on show through the next failed tick.
+void TestAppWindow::scanFailureInStatusLine() {
+    build({scan({"A:-40"}), R"({"joined": null, "error": true, "networks": []})"});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    const auto *status = m_window->findChild<QLabel *>(QStringLiteral("statusLine"));
+    QVERIFY(status);
+    QVERIFY2(status->text().startsWith("Scan failed: "), qPrintable(status->text()));
+    m_window->cycle().pollingStarts();
+    runJobsUntil([&] { return m_reloads.size() == 3; });
+    QVERIFY2(status->text().startsWith("Scan failed: "), qPrintable(status->text()));
+}
+
+// Choices from an earlier run: five are reset, the others kept. Closing the
+// window then ends the event loop (code 0); should it not, a job that
+// re-queues itself a hundred times ends it with 99 instead of hanging.
+void TestAppWindow::launchAndClose() {
+    QString error;
+    bool usageError = false;
+    QVERIFY(m_source->open(SourceOption{}, &error, &usageError));
+    Preferences earlier(m_store);
+    const QStringList keys{Preferences::displayUnitsKey,    Preferences::rssiMethodKey,
+                           Preferences::sweepTypeKey,       Preferences::locateSoundKey,
+                           Preferences::pollingIntervalKey, Preferences::adapterKey,
+                           Preferences::vendorLookupKey};
+    const QStringList before{"Percent", "Fast", "Sonar", "Off", "30", "wlan1", "Off"};
+    for (int i = 0; i < keys.size(); ++i)
+        earlier.setValue(keys[i], before[i]);
+    m_delegate = std::make_unique<AppDelegate>(m_store, *m_source);
+    m_delegate->applicationDidFinishLaunching();
+    QStringList values;
+    for (const QString &key : keys)
+        values << earlier.value(key);
+    QCOMPARE(values.join(' '), "dBm Accurate Radar On 5 wlan1 Off");
+
+    ViewController *window = m_delegate->viewController();
+    QVERIFY(window && window->isVisible() && !window->windowIcon().isNull());
+    QCOMPARE(window->windowTitle(), "Airlume \u2014 Simulated");
+    QSystemTrayIcon *item = m_delegate->statusItem();
+    QCOMPARE(item != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
+    QVERIFY(!item || (item->isVisible() && !item->icon().isNull()));
+
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    int hops = 0;
+    std::function<void()> giveUp = [&] {
+        if (++hops == 100)
+            QCoreApplication::exit(99);
+        else
+            QMetaObject::invokeMethod(qApp, giveUp, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(
+        window,
+        [&] {
+            window->close();
+            giveUp();
+        },
+        Qt::QueuedConnection);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(lastClosed.count(), 1);
+}
+
+QTEST_MAIN(TestAppWindow)
+#include "tst_appwindow.moc"
