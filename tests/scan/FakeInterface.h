@@ -9,9 +9,8 @@
 #include <variant>
 
 // A scriptable radio for the scan tests. Each scan takes the next scripted
-// outcome (a list of networks or an error text); once the script runs dry it
-// repeats `fallback`. The joined network's fields are plain members, read as
-// they stand at each call; leave() makes it not joined.
+// outcome (networks or an error text), then repeats `fallback`. The joined
+// network's fields are plain members read at each call; null while not joined.
 class FakeInterface : public WirelessInterface {
 public:
     struct ScanError {
@@ -21,23 +20,18 @@ public:
 
     QString name = QStringLiteral("wlan-fake");
     bool isPowered = true;
-
-    // The joined network; null ssid/bssid while not joined.
-    QString joinedSsid;
-    QString joinedBssid;
+    QString joinedSsid, joinedBssid;
     WlanChannel joinedChannel;
     int joinedRssi = 0;
     int joinedSecurity = Security::None;
     int joinedPhyMode = PhyMode::None;
-
     QQueue<Outcome> script;
     Outcome fallback = QList<ScanResult>{};
     int scanCount = 0;
 
     void queueScan(const QList<ScanResult> &networks) { script.enqueue(networks); }
     void queueError(const QString &reason) { script.enqueue(ScanError{reason}); }
-
-    // Joins the network a scan result describes.
+    // Joins the network a scan result describes; leave() joins nothing.
     void join(const ScanResult &network, int security, int phyMode) {
         joinedSsid = network.ssid;
         joinedBssid = network.bssid;
@@ -46,14 +40,7 @@ public:
         joinedSecurity = security;
         joinedPhyMode = phyMode;
     }
-    void leave() {
-        joinedSsid = QString();
-        joinedBssid = QString();
-        joinedChannel = {};
-        joinedRssi = 0;
-        joinedSecurity = Security::None;
-        joinedPhyMode = PhyMode::None;
-    }
+    void leave() { join(ScanResult{}, Security::None, PhyMode::None); }
 
     QString interfaceName() const override { return name; }
     bool powered() const override { return isPowered; }
@@ -74,7 +61,6 @@ public:
         }
         return std::get<QList<ScanResult>>(outcome);
     }
-
     bool setPower(bool on, QString *) override {
         isPowered = on;
         return true;
