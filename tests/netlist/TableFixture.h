@@ -18,37 +18,33 @@
 // state and a vendor look-up that answers from a small file only.
 struct TableFixture {
     TableFixture()
-        : store(std::make_shared<MemoryPreferenceStore>())
-        , prefs(store)
+        : prefs(std::make_shared<MemoryPreferenceStore>())
         , cycle([this] { return interface(); }, prefs)
         , plotting(cycle.colorPool)
         , vendors(prefs, nullptr) {
         prefs.writeLaunchDefaults();
-        const QString path = dir.filePath(QStringLiteral("oui.txt"));
-        QFile file(path);
+        QFile file(dir.filePath("oui.txt"));
         if (file.open(QIODevice::WriteOnly))
             file.write("00-1B-2C\tAcme Networks\r\n\n00-50-F2 Microsoft\n");
         file.close();
-        vendors.vendorName(path);
+        vendors.vendorName(file.fileName());
+        cycle.setLocateHooks(
+            {[this] { return locate.locateArray; }, [this] { return locate.locateModel; }});
     }
 
     WirelessInterface *interface() { return noInterface ? nullptr : &iface; }
 
-    static QString bssidOf(int n) {
-        return QStringLiteral("aa:bb:cc:dd:ee:%1").arg(n, 2, 10, QLatin1Char('0'));
-    }
+    static QString bssidOf(int n) { return QString("aa:bb:cc:dd:ee:%1").arg(n, 2, 10, QChar('0')); }
 
     // Networks from "ssid:rssi" words, BSSIDs numbered ...:01, ...:02 in the
     // order given; an empty ssid is a hidden network.
     static QList<ScanResult> networks(const QStringList &words) {
         QList<ScanResult> list;
         for (const QString &word : words) {
-            const QString ssid = word.section(QLatin1Char(':'), 0, 0);
-            ScanResult r = makeNetwork(ssid.isEmpty() ? QString() : ssid,
-                                       bssidOf(static_cast<int>(list.size()) + 1),
-                                       word.section(QLatin1Char(':'), 1, 1).toInt());
-            r.securityModes.set(Security::WPA2Personal);
-            list << r;
+            const QString ssid = word.section(':', 0, 0);
+            list << makeNetwork(ssid.isEmpty() ? QString() : ssid, bssidOf(list.size() + 1),
+                                word.section(':', 1, 1).toInt());
+            list.last().securityModes.set(Security::WPA2Personal);
         }
         return list;
     }
@@ -59,6 +55,9 @@ struct TableFixture {
         iface.leave();
         if (joined >= 0)
             iface.join(heard.at(joined), Security::WPA2Personal, PhyMode::N);
+    }
+    void hear(std::initializer_list<QString> words, int joined = -1) {
+        hear(networks(words), joined);
     }
 
     // One polling tick, through the merge and the table reload it queues.
@@ -80,10 +79,14 @@ struct TableFixture {
         return nullptr;
     }
 
+    void startLocating(const QString &ssid) {
+        locate.locateModel = recordOf(ssid);
+        locate.locateArray = {locate.locateModel};
+    }
+
     QTemporaryDir dir;
     FakeInterface iface;
     bool noInterface = false;
-    std::shared_ptr<MemoryPreferenceStore> store;
     Preferences prefs;
     ScanCycle cycle;
     PlottingState plotting;

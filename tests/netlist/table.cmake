@@ -1,9 +1,5 @@
 # The network table: rules headless, widgets under the offscreen platform.
-airlume_add_test(NAME tst_plottingstate SOURCES tst_plottingstate.cpp
-                 LIBS airlume_netlist_core)
-airlume_add_test(NAME tst_sortdescriptors SOURCES tst_sortdescriptors.cpp
-                 LIBS airlume_netlist_core)
-airlume_add_test(NAME tst_rowmenu SOURCES tst_rowmenu.cpp LIBS airlume_netlist_core)
+airlume_add_test(NAME tst_tablerules SOURCES tst_tablerules.cpp LIBS airlume_netlist_core)
 airlume_add_test(NAME tst_networktablemodel
                  SOURCES tst_networktablemodel.cpp TableFixture.h
                  LIBS airlume_netlist_core)

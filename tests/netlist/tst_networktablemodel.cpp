@@ -1,58 +1,39 @@
 #include "TableFixture.h"
 #include "netlist/NetworkTableModel.h"
-#include "netlist/SortDescriptors.h"
 
 #include <QAbstractItemModelTester>
 #include <QLoggingCategory>
-#include <QSignalSpy>
 #include <QTest>
-#include <memory>
-
-namespace {
 
 using Model = NetworkTableModel;
 
-QString nameOf(const NetworkModelPtr &r) {
-    if (!r)
-        return QStringLiteral("none");
-    return r->ssid.isNull() ? QStringLiteral("-") : r->ssid;
-}
-
-} // namespace
-
+// Table-driven tests start afresh (init()) for each case and name it in the
+// compared text, so a failure tells which case.
 class TestNetworkTableModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase() { QLoggingCategory::setFilterRules("airlume.*.info=false"); }
     void init();
-    void cleanup();
+    void cleanup() { m_tester.reset(), m_model.reset(), m_f.reset(); }
 
-    void cellTexts_data();
-    void cellTexts();
-    void signalCell_data();
-    void signalCell();
-    void padlock_data();
-    void padlock();
-    void rowZero_data();
-    void rowZero();
-    void adapterPower_data();
-    void adapterPower();
-    void joinedNetworkIsPlotted();
-    void checkBoxToggles();
-    void locatedRowHighlight_data();
+    void cells();
+    void reloadEffects();
+    void checkBoxesPlot();
     void locatedRowHighlight();
-    void checkBoxesFrozenWhileLocating();
-    void vendorCell_data();
     void vendorCell();
     void rowsFollowTheirRecords();
-    void onlyChangedRowsReported();
-    void headerSortKeepsJoinedFirst();
 
 private:
-    void reload() { m_model->reload(); }
+    bool load(const QList<ScanResult> &heard, int joined = -1) {
+        m_f->hear(heard, joined);
+        return m_f->tick() && (m_model->reload(), true);
+    }
+    bool check(int row, QVariant state, int role = Qt::CheckStateRole, int column = Model::Check) {
+        return m_model->setData(m_model->index(row, column), state, role);
+    }
     QString column(int column, int role = Qt::DisplayRole) const;
-    QString log() const { return m_log.join(QStringLiteral(", ")); }
+    QString checks() const { return column(Model::Check, Qt::CheckStateRole); }
 
     std::unique_ptr<TableFixture> m_f;
     std::unique_ptr<Model> m_model;
@@ -60,11 +41,8 @@ private:
     QStringList m_log; // the model's side effects, in order
 };
 
-void TestNetworkTableModel::initTestCase() {
-    QLoggingCategory::setFilterRules(QStringLiteral("airlume.*.info=false"));
-}
-
 void TestNetworkTableModel::init() {
+    cleanup();
     m_log.clear();
     m_f = std::make_unique<TableFixture>();
     TableFixture *f = m_f.get();
@@ -73,24 +51,17 @@ void TestNetworkTableModel::init() {
                                                &f->locate, [f] { return f->interface(); }});
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-
     connect(m_model.get(), &Model::connectedToNetwork, this,
-            [this](const NetworkModelPtr &r) { m_log << "joined " + nameOf(r); });
+            [this](const NetworkModelPtr &r) { m_log << "joined " + (r ? r->ssid : "none"); });
     connect(m_model.get(), &Model::adapterPoweredShown, this,
-            [this](bool on) { m_log << (on ? QStringLiteral("powered") : QStringLiteral("off")); });
+            [this](bool on) { m_log << (on ? "powered" : "off"); });
     connect(
         m_model.get(), &Model::totalsTextChanged, this,
         [this](const QString &s, const QString &b) { m_log << "totals '" + s + "' '" + b + "'"; });
     connect(m_model.get(), &Model::networkLabelsRearrangeRequested, this,
-            [this] { m_log << QStringLiteral("labels"); });
+            [this] { m_log << "labels"; });
     connect(&f->plotting, &PlottingState::configurePlotsRequested, this,
             [this](const QString &bssid) { m_log << "plot " + bssid.right(2); });
-}
-
-void TestNetworkTableModel::cleanup() {
-    m_tester.reset();
-    m_model.reset();
-    m_f.reset();
 }
 
 // One column of every row, "|"-separated.
@@ -99,399 +70,204 @@ QString TestNetworkTableModel::column(int column, int role) const {
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const QVariant v = m_model->index(row, column).data(role);
         if (role == Qt::CheckStateRole)
-            cells << (v.toInt() == Qt::Checked ? QStringLiteral("on") : QStringLiteral("off"));
+            cells << (v.toInt() == Qt::Checked ? "on" : "off");
         else if (role == Model::HighlightRole)
             cells << QStringList{"clear", "orange", "yellow"}.value(v.toInt());
         else
             cells << v.toString();
     }
-    return cells.join(QLatin1Char('|'));
+    return cells.join('|');
 }
 
-void TestNetworkTableModel::cellTexts_data() {
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<int>("rssi");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<QString>("cells");
-    QTest::newRow("named network")
-        << "Cafe" << -61 << 36
-        << "|Cafe|aa:bb:cc:dd:ee:01|Unknown|36|20 MHz|None|WPA2 Personal|-61|Access Point|5180";
-    QTest::newRow("hidden network")
-        << "" << -61 << 36
-        << "||aa:bb:cc:dd:ee:01|Unknown|36|20 MHz|None|WPA2 Personal|-61|Access Point|5180";
-    QTest::newRow("no signal")
-        << "Cafe" << 0 << 36
-        << "|Cafe|aa:bb:cc:dd:ee:01|Unknown|36|20 MHz|None|WPA2 Personal||Access Point|5180";
-    QTest::newRow("no channel hides the width too")
-        << "Cafe" << -61 << 0
-        << "|Cafe|aa:bb:cc:dd:ee:01|Unknown|||None|WPA2 Personal|-61|Access Point|-1";
+// The padlock, the texts from the lock column on, then the level bar's fill
+// and level. Absent values leave cells empty; no channel hides the width too;
+// security "None" shows the open padlock.
+void TestNetworkTableModel::cells() {
+    const std::tuple<const char *, int, int, int, bool, QString> cases[] = {
+        {"Cafe", -61, 36, Security::WPA2Personal, false,
+         "locked||Cafe|aa:bb:cc:dd:ee:01|Unknown|36|20 MHz|None|WPA2 Personal|-61|Access "
+         "Point|5180|0.78 0"},
+        {"", 0, 0, Security::None, false,
+         "open|||aa:bb:cc:dd:ee:01|Unknown|||None|None||Access Point|-1| "},
+        {"Cafe", -70, 1, Security::WPA2Personal, true,
+         "locked||Cafe|aa:bb:cc:dd:ee:01|Unknown|1|20 MHz|None|WPA2 Personal|60|Access "
+         "Point|2412|0.60 1"},
+    };
+    for (const auto &[ssid, rssi, channel, security, percent, want] : cases) {
+        init();
+        m_f->prefs.setValue(Preferences::displayUnitsKey, percent ? "Percent" : "dBm");
+        ScanResult net =
+            makeNetwork(*ssid ? ssid : QString(), TableFixture::bssidOf(1), rssi, channel,
+                        channel > 14 ? Band::Ghz5
+                        : channel    ? Band::Ghz2_4
+                                     : 0);
+        net.securityModes.set(security);
+        QVERIFY(load({net}));
+        auto at = [&](int column, int role = Qt::DisplayRole) {
+            return m_model->index(0, column).data(role);
+        };
+        QStringList texts{at(Model::SecurityLock, Model::LockOpenRole).toBool() ? "open"
+                                                                                : "locked"};
+        for (int c = Model::SecurityLock; c < Model::ColumnCount; ++c)
+            texts << at(c).toString();
+        const QVariant fill = at(Model::Rssi, Model::SignalFillRole);
+        texts << (fill.isValid() ? QString::number(fill.toDouble(), 'f', 2) : "") + " " +
+                     at(Model::Rssi, Model::SignalLevelRole).toString();
+        QCOMPARE(texts.join('|'), want);
+        QCOMPARE(at(Model::Rssi, Model::SignalValueRole).isValid(), rssi != 0);
+        QVERIFY(!at(Model::Check).isValid() && !at(Model::Ssid, Model::LockOpenRole).isValid());
+    }
 }
 
-void TestNetworkTableModel::cellTexts() {
-    QFETCH(QString, ssid);
-    QFETCH(int, rssi);
-    QFETCH(int, channel);
-    QFETCH(QString, cells);
-    ScanResult net = makeNetwork(ssid.isEmpty() ? QString() : ssid, TableFixture::bssidOf(1), rssi,
-                                 channel, channel ? Band::Ghz5 : 0);
-    net.securityModes.set(Security::WPA2Personal);
-    m_f->hear({net});
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(m_model->rowCount(), 1);
-    QStringList texts;
-    for (int c = Model::SecurityLock; c < Model::ColumnCount; ++c)
-        texts << m_model->index(0, c).data().toString();
-    QCOMPARE(texts.join('|'), cells);
-    QVERIFY(!m_model->index(0, Model::Check).data().isValid());
-}
-
-void TestNetworkTableModel::signalCell_data() {
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<int>("rssi");
-    QTest::addColumn<QString>("cell"); // text, fill, level
-    // Level 0 green, 1 yellow, 2 red; -70 dBm is 60 %, -80 dBm is 40 %.
-    QTest::newRow("Percent -60") << "Percent" << -60 << "80 0.80 0";
-    QTest::newRow("dBm -60") << "dBm" << -60 << "-60 0.80 0";
-    QTest::newRow("dBm -69 above warning") << "dBm" << -69 << "-69 0.62 0";
-    QTest::newRow("dBm -70 at warning") << "dBm" << -70 << "-70 0.60 1";
-    QTest::newRow("Percent -70 at warning") << "Percent" << -70 << "60 0.60 1";
-    QTest::newRow("dBm -79 above critical") << "dBm" << -79 << "-79 0.42 1";
-    QTest::newRow("dBm -80 at critical") << "dBm" << -80 << "-80 0.40 2";
-    QTest::newRow("Percent -80 at critical") << "Percent" << -80 << "40 0.40 2";
-    QTest::newRow("dBm -110 below the scale") << "dBm" << -110 << "-110 0.00 2";
-    QTest::newRow("dBm -30 above the scale") << "dBm" << -30 << "-30 1.00 0";
-    QTest::newRow("no signal") << "Percent" << 0 << "  ";
-}
-
-void TestNetworkTableModel::signalCell() {
-    QFETCH(QString, unit);
-    QFETCH(int, rssi);
-    QFETCH(QString, cell);
-    m_f->prefs.setValue(Preferences::displayUnitsKey, unit);
-    m_f->hear({makeNetwork("Cafe", TableFixture::bssidOf(1), rssi)});
-    QVERIFY(m_f->tick());
-    reload();
-    const QModelIndex signal = m_model->index(0, Model::Rssi);
-    const QVariant fill = signal.data(Model::SignalFillRole);
-    const QString shown = QStringLiteral("%1 %2 %3")
-                              .arg(signal.data().toString(),
-                                   fill.isValid() ? QString::number(fill.toDouble(), 'f', 2) : "",
-                                   signal.data(Model::SignalLevelRole).toString());
-    QCOMPARE(shown, cell);
-    QCOMPARE(signal.data(Model::SignalValueRole).isValid(), rssi != 0);
-}
-
-void TestNetworkTableModel::padlock_data() {
-    QTest::addColumn<int>("security");
-    QTest::addColumn<bool>("open");
-    QTest::newRow("None is open") << int(Security::None) << true;
-    QTest::newRow("WPA2 Personal is locked") << int(Security::WPA2Personal) << false;
-}
-
-void TestNetworkTableModel::padlock() {
-    QFETCH(int, security);
-    QFETCH(bool, open);
-    ScanResult net = makeNetwork("Cafe", TableFixture::bssidOf(1), -50);
-    net.securityModes.set(security);
-    m_f->hear({net});
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(m_model->index(0, Model::SecurityLock).data(Model::LockOpenRole).toBool(), open);
-    QVERIFY(!m_model->index(0, Model::Ssid).data(Model::LockOpenRole).isValid());
-}
-
-void TestNetworkTableModel::rowZero_data() {
-    QTest::addColumn<QStringList>("heard");
-    QTest::addColumn<int>("joined");
-    QTest::addColumn<QString>("effects");
-    QTest::addColumn<QString>("highlights");
+// Two reloads, the second after the power changed: each announces row 0 once.
+// Rows are hidden only when the adapter is off, not when merely not joined.
+void TestNetworkTableModel::reloadEffects() {
     const QStringList three = {"Alpha:-60", "Bravo:-40", "Charlie:-70"};
-    QTest::newRow("joined to the weakest")
-        << three << 2 << "powered, labels, plot 03, joined Charlie"
-        << "orange|clear|clear";
-    QTest::newRow("joined to the strongest")
-        << three << 1 << "powered, labels, plot 02, joined Bravo"
-        << "orange|clear|clear";
-    QTest::newRow("not joined") << three << -1 << "powered, labels, totals '0' '0', joined none"
-                                << "clear|clear|clear";
-    QTest::newRow("nothing in range") << QStringList{} << -1 << "powered, labels, joined none"
-                                      << "";
+    const std::tuple<QStringList, int, QString, QString, QString> cases[] = {
+        // heard, joined, power (on, off, none: no interface), effects, row highlights
+        {three, 2, "on",
+         "powered, labels, plot 03, joined Charlie, |, powered, labels, joined Charlie",
+         "orange|clear|clear"},
+        {three, -1, "on",
+         "powered, labels, totals '0' '0', joined none, |, powered, labels, totals '0' '0', "
+         "joined none",
+         "clear|clear|clear"},
+        {{}, -1, "on", "powered, labels, joined none, |, powered, labels, joined none", ""},
+        {three, 0, "off",
+         "powered, labels, plot 01, joined Alpha, |, totals '' '', off, joined none", ""},
+        {three, 0, "none",
+         "powered, labels, plot 01, joined Alpha, |, totals '' '', off, joined none", ""},
+    };
+    for (const auto &[heard, joined, power, effects, highlights] : cases) {
+        init();
+        QVERIFY(load(TableFixture::networks(heard), joined));
+        m_log << "|";
+        m_f->noInterface = power == "none";
+        m_f->iface.isPowered = power != "off";
+        m_model->reload();
+        m_log << column(Model::Ssid, Model::HighlightRole);
+        QCOMPARE(m_log.join(", "), effects + ", " + highlights);
+    }
 }
 
-void TestNetworkTableModel::rowZero() {
-    QFETCH(QStringList, heard);
-    QFETCH(int, joined);
-    QFETCH(QString, effects);
-    QFETCH(QString, highlights);
-    m_f->hear(TableFixture::networks(heard), joined);
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(log(), effects);
-    QCOMPARE(column(Model::Ssid, Model::HighlightRole), highlights);
-}
-
-void TestNetworkTableModel::adapterPower_data() {
-    QTest::addColumn<bool>("noInterface");
-    QTest::addColumn<bool>("powered");
-    QTest::addColumn<int>("joined");
-    QTest::addColumn<QString>("effects");
-    QTest::addColumn<int>("rows");
-    QTest::newRow("no interface") << true << true << 0 << "totals '' '', off, joined none" << 0;
-    QTest::newRow("adapter off") << false << false << 0 << "totals '' '', off, joined none" << 0;
-    // Not joined is no reason to hide what is in range.
-    QTest::newRow("on, not joined")
-        << false << true << -1 << "powered, labels, totals '0' '0', joined none" << 2;
-    QTest::newRow("on, joined") << false << true << 0 << "powered, labels, joined Alpha" << 2;
-}
-
-void TestNetworkTableModel::adapterPower() {
-    QFETCH(bool, noInterface);
-    QFETCH(bool, powered);
-    QFETCH(int, joined);
-    QFETCH(QString, effects);
-    QFETCH(int, rows);
-    m_f->hear(TableFixture::networks({"Alpha:-40", "Bravo:-60"}), joined);
-    QVERIFY(m_f->tick());
-    reload(); // rows shown before the adapter went away
-    m_log.clear();
-    m_f->noInterface = noInterface;
-    m_f->iface.isPowered = powered;
-    reload();
-    QCOMPARE(log(), effects);
-    QCOMPARE(m_model->rowCount(), rows);
-}
-
-void TestNetworkTableModel::joinedNetworkIsPlotted() {
-    m_f->hear(TableFixture::networks({"Alpha:-60", "Bravo:-40"}), 0);
-    QVERIFY(m_f->tick());
-    const NetworkModelPtr alpha = m_f->recordOf("Alpha");
-    alpha->signalStrengthArray = {-61, -60};
-    reload();
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|off");
-    QVERIFY(m_f->plotting.isPlotted(alpha->bssid));
-    QCOMPARE(m_f->plotting.plottingNetworkDictionary.value(alpha->bssid), alpha);
-    QCOMPARE(m_f->plotting.plottingNetworksDict.value(alpha->bssid), alpha);
-    QCOMPARE(alpha->signalStrengthArray.size(), 2); // plotted with its history
-    reload();
-    QCOMPARE(m_log.count("plot 01"), 1);
-
-    // Unchecked by the user, it comes back at the next reload.
-    QVERIFY(m_model->setData(m_model->index(0, Model::Check), Qt::Unchecked, Qt::CheckStateRole));
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "off|off");
-    QVERIFY(!m_f->plotting.isPlotted(alpha->bssid));
-    reload();
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|off");
-    QVERIFY(m_f->plotting.isPlotted(alpha->bssid));
-}
-
-void TestNetworkTableModel::checkBoxToggles() {
-    m_f->hear(TableFixture::networks({"Alpha:-40", "Bravo:-60", "Charlie:-70"}));
-    QVERIFY(m_f->tick());
-    reload();
-    const NetworkModelPtr charlie = m_model->recordAt(2);
-    QCOMPARE(nameOf(charlie), "Charlie");
-    charlie->signalStrengthArray = {-70};
+// Check boxes plot and unplot; the joined network is checked again at each
+// reload, outside locate mode.
+void TestNetworkTableModel::checkBoxesPlot() {
+    QVERIFY(load(TableFixture::networks({"Alpha:-60", "Bravo:-40", "Charlie:-70"}), 0));
+    QCOMPARE(column(Model::Ssid) + " " + checks(), "Alpha|Bravo|Charlie on|off|off");
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
-
-    QVERIFY(m_model->setData(m_model->index(2, Model::Check), Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "off|off|on");
-    QVERIFY(charlie->signalStrengthArray.isEmpty());
-    QCOMPARE(m_f->cycle.colorPool.colorFor(charlie->bssid), ColorPool::initialColors().at(0));
-    QCOMPARE(changed.size(), 1);
+    QVERIFY(check(2, Qt::Checked) && check(0, Qt::Unchecked));
+    QCOMPARE(checks(), "off|off|on");
+    QCOMPARE(changed.size(), 2);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), m_model->index(2, Model::Check));
-
-    QVERIFY(m_model->setData(m_model->index(0, Model::Check), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(m_model->setData(m_model->index(2, Model::Check), Qt::Unchecked, Qt::CheckStateRole));
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|off|off");
-    QCOMPARE(m_f->cycle.colorPool.availableColors.last(), ColorPool::initialColors().at(0));
-    QCOMPARE(log(), "powered, labels, totals '0' '0', joined none, plot 03, plot 01");
-
+    const ColorPool &pool = m_f->cycle.colorPool;
+    QCOMPARE(pool.colorFor(TableFixture::bssidOf(3)), ColorPool::initialColors().at(1));
+    QCOMPARE(pool.availableColors.last(), ColorPool::initialColors().at(0)); // Alpha's, returned
     // Only the check column takes a check state.
-    QVERIFY(!m_model->setData(m_model->index(1, Model::Ssid), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(!m_model->setData(m_model->index(1, Model::Check), "x", Qt::DisplayRole));
-}
+    QVERIFY(!check(1, Qt::Checked, Qt::CheckStateRole, Model::Ssid));
+    QVERIFY(!check(1, "x", Qt::DisplayRole));
+    m_model->reload();
+    QCOMPARE(checks(), "on|off|on");
+    QCOMPARE(m_log.join(", "), "powered, labels, plot 01, joined Alpha, plot 03, powered, labels, "
+                               "plot 01, joined Alpha");
 
-void TestNetworkTableModel::locatedRowHighlight_data() {
-    QTest::addColumn<QString>("located");
-    QTest::addColumn<QString>("candidate");
-    QTest::addColumn<QString>("highlights");
-    // Joined to Alpha; locate mode keeps the located network in row 1.
-    QTest::newRow("not locating") << ""
-                                  << "Bravo"
-                                  << "orange|clear|clear|clear";
-    QTest::newRow("locating Charlie") << "Charlie"
-                                      << "Charlie"
-                                      << "orange|yellow|clear|clear";
-    QTest::newRow("candidate moved on to Delta") << "Charlie"
-                                                 << "Delta"
-                                                 << "orange|clear|clear|yellow";
-    QTest::newRow("locating the joined network") << "Alpha"
-                                                 << "Alpha"
-                                                 << "orange|clear|clear|clear";
-}
-
-void TestNetworkTableModel::locatedRowHighlight() {
-    QFETCH(QString, located);
-    QFETCH(QString, candidate);
-    QFETCH(QString, highlights);
-    m_f->hear(TableFixture::networks({"Alpha:-60", "Bravo:-40", "Charlie:-70", "Delta:-80"}), 0);
-    QVERIFY(m_f->tick());
-    if (!located.isEmpty())
-        m_f->locate.locateArray = {m_f->recordOf(located)};
-    m_f->locate.locateModel = m_f->recordOf(located.isEmpty() ? candidate : located);
-    m_f->cycle.setLocateHooks(
-        {[this] { return m_f->locate.locateArray; }, [this] { return m_f->locate.locateModel; }});
-    QVERIFY(m_f->tick());
-    m_f->locate.locateModel = m_f->recordOf(candidate); // a right-click after the tick
-    reload();
-    QCOMPARE(column(Model::Ssid, Model::HighlightRole), highlights);
-}
-
-void TestNetworkTableModel::checkBoxesFrozenWhileLocating() {
-    m_f->hear(TableFixture::networks({"Alpha:-60", "Bravo:-40", "Charlie:-70"}), 0);
-    QVERIFY(m_f->tick());
-    reload();
-    QVERIFY(m_model->setData(m_model->index(2, Model::Check), Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|off|on");
-
-    // Locate Bravo: the graph plots it alone.
-    const NetworkModelPtr bravo = m_f->recordOf("Bravo");
+    // While Bravo is located the graph plots it alone and the boxes stay as
+    // they were shown, not editable; the joined one is not forced on.
     for (const QString &bssid : m_f->cycle.colorPool.dict.keys())
         m_f->cycle.colorPool.returnColor(bssid);
     m_f->plotting.plottingNetworksDict.clear();
     m_f->plotting.plottingNetworkDictionary.clear();
-    m_f->locate.locateArray = {bravo};
-    m_f->locate.locateModel = bravo;
-    m_f->plotting.plotJoinedNetwork(bravo);
-    reload();
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|off|on");
+    m_f->startLocating("Bravo");
+    m_f->plotting.plotJoinedNetwork(m_f->locate.locateModel);
+    m_model->reload();
+    QCOMPARE(checks(), "on|off|on");
     QVERIFY(!m_model->flags(m_model->index(1, Model::Check)).testFlag(Qt::ItemIsUserCheckable));
-    QVERIFY(!m_model->setData(m_model->index(1, Model::Check), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(!m_f->plotting.isPlotted(TableFixture::bssidOf(1))); // the joined one is not forced on
-
+    QVERIFY(!check(1, Qt::Checked));
+    QVERIFY(!m_f->plotting.isPlotted(TableFixture::bssidOf(1)));
     m_f->locate.locateArray.clear();
-    reload();
-    QCOMPARE(column(Model::Check, Qt::CheckStateRole), "on|on|off");
+    m_model->reload();
+    QCOMPARE(checks(), "on|on|off");
     QVERIFY(m_model->flags(m_model->index(1, Model::Check)).testFlag(Qt::ItemIsUserCheckable));
 }
 
-void TestNetworkTableModel::vendorCell_data() {
-    QTest::addColumn<QString>("bssid");
-    QTest::addColumn<QString>("cached");
-    QTest::addColumn<QString>("cell");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("from the file") << "00:1b:2c:11:22:33"
-                                   << ""
-                                   << "Acme Networks"
-                                   << "Acme Networks";
-    QTest::newRow("from the cache") << "00:1b:2c:11:22:33"
-                                    << "Cached Inc"
-                                    << "Cached Inc"
-                                    << "Cached Inc";
-    QTest::newRow("not listed") << "02:00:00:11:22:33"
-                                << ""
-                                << "Unknown"
-                                << "Unknown";
+// Joined to Alpha; locate mode keeps the located network in row 1 and the
+// candidate (right-clicked after the tick) is yellow, never row 0.
+void TestNetworkTableModel::locatedRowHighlight() {
+    const char *cases[][3] = {{"", "Bravo", "orange|clear|clear|clear"},
+                              {"Charlie", "Charlie", "orange|yellow|clear|clear"},
+                              {"Charlie", "Delta", "orange|clear|clear|yellow"},
+                              {"Alpha", "Alpha", "orange|clear|clear|clear"}};
+    for (const auto &[located, candidate, want] : cases) {
+        init();
+        m_f->hear({"Alpha:-60", "Bravo:-40", "Charlie:-70", "Delta:-80"}, 0);
+        QVERIFY(m_f->tick());
+        if (*located)
+            m_f->startLocating(located);
+        QVERIFY(m_f->tick());
+        m_f->locate.locateModel = m_f->recordOf(candidate);
+        m_model->reload();
+        QCOMPARE(QString(located) + ">" + candidate + ": " +
+                     column(Model::Ssid, Model::HighlightRole),
+                 QString(located) + ">" + candidate + ": " + want);
+    }
 }
 
+// The cache first, then the file; the name is kept on the record for the CSV
+// export and in the cache; an unlisted one shows "Unknown" and is not cached.
 void TestNetworkTableModel::vendorCell() {
-    QFETCH(QString, bssid);
-    QFETCH(QString, cached);
-    QFETCH(QString, cell);
-    QFETCH(QString, stored);
-    if (!cached.isEmpty())
-        m_f->vendors.vendorDict.insert(bssid, cached);
-    m_f->hear({makeNetwork("Cafe", bssid, -50)});
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(column(Model::Vendor), cell);
-    QCOMPARE(m_model->recordAt(0)->vendor, stored);
-    QCOMPARE(m_f->vendors.vendorDict.value(bssid, "(none)"),
-             cached.isEmpty() && cell == "Unknown" ? QStringLiteral("(none)") : cell);
+    const char *cases[][3] = {{"00:1b:2c:11:22:33", "", "Acme Networks"},
+                              {"00:1b:2c:11:22:33", "Cached Inc", "Cached Inc"},
+                              {"02:00:00:11:22:33", "", "Unknown"}};
+    for (const auto &[bssid, cached, want] : cases) {
+        init();
+        if (*cached)
+            m_f->vendors.vendorDict.insert(bssid, cached);
+        QVERIFY(load({makeNetwork("Cafe", bssid, -50)}));
+        QCOMPARE(column(Model::Vendor) + "|" + m_model->recordAt(0)->vendor + "|" +
+                     m_f->vendors.vendorDict.value(bssid, "Unknown"),
+                 QString("%1|%1|%1").arg(want));
+        QCOMPARE(m_f->vendors.vendorDict.contains(bssid), QString(want) != "Unknown");
+    }
 }
 
-// A selected row stays on its network while the list reorders, grows and
-// shrinks under it; nothing is reset.
+// Only changed rows are reported, and a selected row stays on its network
+// while the list reorders, grows and shrinks under it; nothing is reset.
 void TestNetworkTableModel::rowsFollowTheirRecords() {
     QSignalSpy resets(m_model.get(), &QAbstractItemModel::modelReset);
-    QList<ScanResult> heard = TableFixture::networks({"Alpha:-40", "Bravo:-60", "Charlie:-70"});
-    m_f->hear(heard);
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(column(Model::Ssid), "Alpha|Bravo|Charlie");
-    const QPersistentModelIndex selected = m_model->index(2, Model::Bssid);
-
-    heard[2].rssiValue = -30; // Charlie moves to the top
-    heard << TableFixture::networks({"", "", "", "Delta:-50"}).at(3);
-    m_f->hear(heard);
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(column(Model::Ssid), "Charlie|Alpha|Delta|Bravo");
-    QCOMPARE(selected.row(), 0);
-    QCOMPARE(selected.column(), int(Model::Bssid));
-
-    m_f->hear({heard.at(2), heard.at(3)}); // Alpha and Bravo stop answering
-    for (int i = 0; i < 5; ++i)
-        QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(column(Model::Ssid), "Charlie|Delta");
-    QCOMPARE(selected.row(), 0);
-    QCOMPARE(resets.size(), 0);
-}
-
-void TestNetworkTableModel::onlyChangedRowsReported() {
+    QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
+    QSignalSpy layout(m_model.get(), &QAbstractItemModel::layoutChanged);
     QList<ScanResult> heard =
         TableFixture::networks({"Alpha:-40", "Bravo:-50", "Charlie:-60", "Delta:-70"});
-    m_f->hear(heard);
-    QVERIFY(m_f->tick());
-    reload();
-    QVERIFY(m_f->tick());
-    QSignalSpy quiet(m_model.get(), &QAbstractItemModel::dataChanged);
-    QSignalSpy layout(m_model.get(), &QAbstractItemModel::layoutChanged);
-    reload();
-    QCOMPARE(quiet.size() + layout.size(), 0); // nothing changed, nothing reported
+    QVERIFY(load(heard) && m_f->tick());
+    changed.clear();
+    m_model->reload();
+    QCOMPARE(changed.size() + layout.size(), 0); // nothing changed, nothing reported
 
     heard[1].rssiValue = -51;
     heard[2].rssiValue = -52;
-    m_f->hear(heard);
-    QVERIFY(m_f->tick());
-    QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
-    reload();
-    QStringList ranges;
-    for (const QList<QVariant> &args : changed) {
-        ranges << QStringLiteral("%1-%2")
-                      .arg(args.at(0).toModelIndex().row())
-                      .arg(args.at(1).toModelIndex().row());
-    }
-    QCOMPARE(ranges.join(' '), "1-2");
+    QVERIFY(load(heard));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(QString("%1-%2")
+                 .arg(changed[0][0].toModelIndex().row())
+                 .arg(changed[0][1].toModelIndex().row()),
+             "1-2");
     QCOMPARE(column(Model::Rssi), "-40|-51|-52|-70");
-}
 
-void TestNetworkTableModel::headerSortKeepsJoinedFirst() {
-    SortDescriptors sort;
-    m_f->cycle.setTableSorter(sort.sorter());
-    m_f->hear(TableFixture::networks({"delta:-40", "Bravo:-50", "charlie:-80", "Alpha:-60"}), 2);
-    QVERIFY(m_f->tick());
-    reload();
-    QCOMPARE(column(Model::Ssid), "charlie|delta|Bravo|Alpha");
+    const QPersistentModelIndex selected = m_model->index(2, Model::Bssid);
+    heard[2].rssiValue = -30; // Charlie moves to the top
+    heard << makeNetwork("Echo", TableFixture::bssidOf(5), -45);
+    QVERIFY(load(heard));
+    QCOMPARE(column(Model::Ssid), "Charlie|Alpha|Echo|Bravo|Delta");
+    QCOMPARE(selected.row(), 0);
+    QCOMPARE(selected.column(), int(Model::Bssid));
 
-    sort.headerClicked(QStringLiteral("ssid"));
-    m_f->cycle.sortTableView();
-    reload();
-    QCOMPARE(column(Model::Ssid), "charlie|Alpha|Bravo|delta");
-
-    sort.headerClicked(QStringLiteral("ssid"));
-    m_f->cycle.sortTableView();
-    reload();
-    QCOMPARE(column(Model::Ssid), "charlie|delta|Bravo|Alpha");
-
-    sort.headerClicked(QStringLiteral("rssi"));
-    QVERIFY(m_f->tick()); // the order holds across ticks
-    reload();
-    QCOMPARE(column(Model::Ssid), "charlie|Alpha|Bravo|delta");
-    QCOMPARE(column(Model::Ssid, Model::HighlightRole), "orange|clear|clear|clear");
-    m_f->cycle.setTableSorter({});
+    m_f->hear({heard.at(2), heard.at(4)}); // the others stop answering
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(m_f->tick());
+    m_model->reload();
+    QCOMPARE(column(Model::Ssid), "Charlie|Echo");
+    QCOMPARE(selected.row(), 0);
+    QCOMPARE(resets.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkTableModel)

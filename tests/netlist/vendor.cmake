@@ -1,4 +1,3 @@
-airlume_add_test(NAME tst_vendorfile SOURCES tst_vendorfile.cpp LIBS airlume_netlist_core)
 airlume_add_test(NAME tst_vendorlookup SOURCES tst_vendorlookup.cpp LIBS airlume_netlist_core)
 airlume_add_test(NAME tst_csvfile SOURCES tst_csvfile.cpp LIBS airlume_netlist_core)
 airlume_add_test(NAME tst_vendorcli SOURCES tst_vendorcli.cpp LIBS airlume_netlist_core LABELS cli)

@@ -1,0 +1,200 @@
+// The table's headless rules: sort descriptors, plotting state, row menu.
+#include "netlist/PlottingState.h"
+#include "netlist/RowMenu.h"
+#include "netlist/SignalScale.h"
+#include "netlist/SortDescriptors.h"
+#include "radar/LocateState.h"
+#include "scan/FakeInterface.h"
+
+#include <QPoint>
+#include <QTest>
+
+namespace {
+
+// Records from words "ssid/rssi/channel/frequency/vendor", "-" an absent text;
+// BSSIDs number them in input order (…:01, …:02), so ties can be told apart.
+NetworkList records(const QString &words) {
+    NetworkList list;
+    for (const QString &word : words.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList f = word.split('/');
+        auto text = [&](int i, const QString &fallback) {
+            return f.value(i, fallback) == "-" ? QString() : f.value(i, fallback);
+        };
+        list << std::make_shared<NetworkModel>(makeNetwork(
+            text(0, {}), QString("aa:bb:cc:dd:ee:%1").arg(list.size() + 1, 2, 10, QChar('0')),
+            f.value(1, "-50").toInt(), f.value(2, "6").toInt()));
+        list.last()->frequency = text(3, list.last()->frequency);
+        list.last()->vendor = text(4, list.last()->vendor);
+    }
+    return list;
+}
+
+QString numbers(const NetworkList &list) {
+    QStringList parts;
+    for (const NetworkModelPtr &r : list)
+        parts << (r ? QString::number(r->bssid.right(2).toInt()) : "-");
+    return parts.join(' ');
+}
+
+// "ssid+i": key, direction, and "i" for a case-insensitive comparison.
+QString describe(const QList<SortDescriptor> &list) {
+    QStringList parts;
+    for (const SortDescriptor &d : list)
+        parts << d.key + (d.ascending ? "+" : "-") +
+                     (d.comparison == SortDescriptor::Comparison::CaseInsensitive ? "i" : "");
+    return parts.join(' ');
+}
+
+} // namespace
+
+class TestTableRules : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sorting();
+    void signalScale();
+    void plotting();
+    void rowMenu();
+};
+
+// Header clicks give the descriptors ("^"/"v": the first ascending or not)
+// and the order of the records they sort, by input position. Columns without
+// a value of their own sort by signal.
+void TestTableRules::sorting() {
+    QList<SortDescriptor> all;
+    for (const char *column :
+         {"rssi", "channel", "frequency", "vendor", "ssid", "bssid", "networkMode", "security",
+          "networkType", "width", "check", "securityLock", "nonsense"})
+        all << SortDescriptors::prototypeFor(column);
+    QCOMPARE(describe(all), "rssi+ channel+ frequency+ vendor+ ssid+i bssid+i networkMode+i "
+                            "security+i networkType+i channelWidth+i rssi+ rssi+ rssi+");
+    const char *names = "bravo Alpha charlie alpha", *ties = "b/-70 a/-60 b/-50 a/-80";
+    const char *cases[][4] = {
+        {"no click keeps the order", names, "", "^ => 1 2 3 4"},
+        {"ssid ignores case, ties keep order", names, "ssid", "ssid+i ^ => 2 4 1 3"},
+        {"second click reverses", names, "ssid ssid", "ssid-i v => 3 1 2 4"},
+        {"third click restores", names, "ssid ssid ssid", "ssid+i ^ => 2 4 1 3"},
+        {"hidden ssid first", "beta - alpha", "ssid", "ssid+i ^ => 2 3 1"},
+        {"rssi compares numbers", "a/-9 b/-10 c/-100", "rssi", "rssi+ ^ => 3 2 1"},
+        {"check sorts by rssi, rssi reverses it", "a/-9 b/-10 c/-100", "check rssi",
+         "rssi- v => 1 2 3"},
+        {"channel compares numbers", "a/-50/11 b/-50/1 c/-50/100", "channel",
+         "channel+ ^ => 2 1 3"},
+        {"frequency compares texts", "a/-50/6/5180 b/-50/6/-1 c/-50/6/2412 d/-50/6/960",
+         "frequency", "frequency+ ^ => 2 3 1 4"},
+        {"vendor is case-sensitive", "a/-50/6/2437/acme b/-50/6/2437/Zeta c/-50/6/2437/Acme",
+         "vendor", "vendor+ ^ => 3 2 1"},
+        {"earlier click breaks ties", ties, "rssi ssid", "ssid+i rssi+ ^ => 4 2 1 3"},
+        {"reversed tie-breaker stays reversed", ties, "rssi rssi ssid",
+         "ssid+i rssi- ^ => 2 4 3 1"},
+        {"a tie-breaker clicked again comes first, ascending", ties, "rssi rssi ssid rssi",
+         "rssi+ ssid+i ^ => 4 1 2 3"},
+    };
+    for (const auto &[name, words, clicks, want] : cases) {
+        SortDescriptors sort;
+        for (const QString &column : QString(clicks).split(' ', Qt::SkipEmptyParts))
+            sort.headerClicked(column);
+        NetworkList list = records(words);
+        sort.sorter()(list);
+        const QString got =
+            (describe(sort.descriptors()) + (sort.firstAscending() ? " ^" : " v")).trimmed() +
+            " => " + numbers(list);
+        QCOMPARE(name + (": " + got), name + (": " + QString(want)));
+    }
+}
+
+// Fill and level (0 green, 1 yellow, 2 red) on both sides of each limit.
+void TestTableRules::signalScale() {
+    QStringList got;
+    for (const int dBm : {-30, -60, -69, -70, -79, -80, -110})
+        got << QString("%1: %2 %3")
+                   .arg(dBm)
+                   .arg(SignalScale::dBm().fillOf(dBm), 0, 'f', 2)
+                   .arg(int(SignalScale::dBm().levelOf(dBm)));
+    for (const int percent : {61, 60, 41, 40})
+        got << QString("%1%: %2").arg(percent).arg(int(SignalScale::percent().levelOf(percent)));
+    QCOMPARE(got.join(", "), "-30: 1.00 0, -60: 0.80 0, -69: 0.62 0, -70: 0.60 1, -79: 0.42 1, "
+                             "-80: 0.40 2, -110: 0.00 2, 61%: 0, 60%: 1, 41%: 1, 40%: 2");
+}
+
+// A network is plotted while it holds a colour; the graph follows the signals.
+void TestTableRules::plotting() {
+    ColorPool pool([] { return 7u; });
+    PlottingState plotting(pool);
+    QStringList log;
+    connect(&plotting, &PlottingState::configurePlotsRequested, this,
+            [&](const QString &bssid) { log << "configure " + bssid.right(1); });
+    connect(&plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
+            [&] { log << "rearrange"; });
+    connect(&plotting, &PlottingState::legendLabelRemoved, this,
+            [&](const QString &bssid) { log << "label off " + bssid.right(1); });
+    // Per network: "c" chosen, "s" sampled, its colour's number; the free colours.
+    auto state = [&] {
+        QStringList out;
+        for (const QString n : {"1", "2", "3"}) {
+            const QString bssid = "aa:bb:cc:dd:ee:0" + n, colours = "123456789abcdef";
+            out << n + (plotting.plottingNetworksDict.contains(bssid) ? "c" : "") +
+                       (plotting.plottingNetworkDictionary.contains(bssid) ? "s" : "") +
+                       (pool.hasColor(bssid)
+                            ? colours.at(ColorPool::initialColors().indexOf(pool.colorFor(bssid)))
+                            : QChar('-'));
+        }
+        return out.join(' ') + " free " + QString::number(pool.availableColors.size());
+    };
+    const NetworkList r = records("a b c");
+    r[0]->signalStrengthArray = {-50, -52};
+    r[2]->signalStrengthArray = {-48, -49};
+    plotting.setPlotted(r[0], true);
+    plotting.setPlotted(r[0], true); // already plotted: nothing new
+    plotting.plotJoinedNetwork(r[2]);
+    plotting.plotJoinedNetwork(r[2]);
+    QCOMPARE(state(), "1cs1 2- 3cs2 free 12");
+    QVERIFY(r[0]->signalStrengthArray.isEmpty());  // a checked network starts afresh
+    QCOMPARE(r[2]->signalStrengthArray.size(), 2); // the joined one keeps its history
+    plotting.setPlotted(r[1], true);
+    r[0]->signalStrengthArray = {-60};
+    plotting.setPlotted(r[0], false); // its colour goes back to the end of the pool
+    QVERIFY(r[0]->signalStrengthArray.isEmpty() && !plotting.isPlotted(r[0]->bssid));
+    QCOMPARE(ColorPool::initialColors().indexOf(pool.availableColors.last()), 0);
+    plotting.setPlotted(r[0], true);
+    QCOMPARE(state(), "1cs4 2cs3 3cs2 free 11");
+    QCOMPARE(log.join(", "), "configure 1, rearrange, configure 3, configure 2, rearrange, "
+                             "label off 1, configure 1, rearrange");
+    // A record without a BSSID cannot be keyed: it is never plotted.
+    log.clear();
+    const NetworkList blank = records("-");
+    blank[0]->bssid = QString();
+    plotting.setPlotted(blank[0], true);
+    plotting.plotJoinedNetwork(blank[0]);
+    plotting.setPlotted(nullptr, true);
+    plotting.plotJoinedNetwork(nullptr);
+    QCOMPARE(state() + log.join(", "), "1cs4 2cs3 3cs2 free 11");
+    QCOMPARE(pool.dict.size(), 3);
+}
+
+// The item is chosen from the candidate as it stood before the click; a click
+// outside the cells keeps the item and the candidate.
+void TestTableRules::rowMenu() {
+    const NetworkList shown = records("A B C");
+    LocateState locate;
+    QStringList seen;
+    auto click = [&](int row, int column) {
+        const auto item = RowMenu::menuNeedsUpdate(locate, shown, row, column);
+        const bool exit = item && item->action == RowMenu::Action::ExitLocate;
+        seen << (item ? item->title + (exit ? "/exit" : "/locate") : "(unchanged)") + " @" +
+                    numbers({locate.locateModel});
+    };
+    click(1, 0); // not locating
+    locate.locateArray = {shown.at(1)};
+    for (const QPoint at : {QPoint(2, 0), {1, 0}, {1, 3}, {0, 0}, {-1, 2}, {1, -1}, {3, 0}})
+        click(at.x(), at.y());
+    locate.locateModel = nullptr; // locating without a candidate
+    click(2, 0);
+    QCOMPARE(seen.join(", "), "Locate/locate @2, Exit Locate/exit @3, Locate/locate @2, "
+                              "Exit Locate/exit @2, Exit Locate/exit @1, (unchanged) @1, "
+                              "(unchanged) @1, (unchanged) @1, Locate/locate @3");
+    QCOMPARE(locate.locateArray.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestTableRules)
+#include "tst_tablerules.moc"
