@@ -9,8 +9,7 @@
 
 namespace ScanOutput {
 
-QString printable(const QString &text)
-{
+QString printable(const QString &text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
@@ -23,8 +22,7 @@ QString printable(const QString &text)
 }
 
 QString table(const NetworkList &records, const NetworkModelPtr &connected,
-              const Preferences &prefs)
-{
+              const Preferences &prefs) {
     const QString unit = prefs.isPercent() ? QStringLiteral("%") : QStringLiteral("dBm");
     QList<QStringList> rows;
     rows.append({QString(), QStringLiteral("SSID"), QStringLiteral("Signal ") + unit,
@@ -58,14 +56,15 @@ QString table(const NetworkList &records, const NetworkModelPtr &connected,
     return out;
 }
 
-QString json(const NetworkList &records, const NetworkModelPtr &connected)
-{
+QString json(const NetworkList &records, const NetworkModelPtr &connected) {
     QJsonArray array;
     for (const NetworkModelPtr &r : records) {
         QJsonArray history;
         for (qint64 v : r->signalStrengthArray)
             history.append(v);
-        const auto text = [](const QString &s) { return s.isNull() ? QJsonValue() : QJsonValue(s); };
+        const auto text = [](const QString &s) {
+            return s.isNull() ? QJsonValue() : QJsonValue(s);
+        };
         array.append(QJsonObject{
             {QStringLiteral("ssid"), text(r->ssid)},
             {QStringLiteral("bssid"), text(r->bssid)},

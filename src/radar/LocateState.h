@@ -11,8 +11,7 @@ struct LocateState {
     bool isLocating() const { return !locateArray.isEmpty(); }
     // The candidate is the network being located: the row menu then offers
     // to end locate mode instead of starting it.
-    bool candidateIsLocated() const
-    {
+    bool candidateIsLocated() const {
         return isLocating() && locateModel && locateModel->bssid == locateArray.first()->bssid;
     }
 };
