@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/SourceOption.h"
+#include "scan/source/SourceOption.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,12 +1,12 @@
 #include "ScanCommand.h"
 
 #include "ScanOutput.h"
-#include "SourceOption.h"
 #include "netlist/CsvExport.h"
 #include "netlist/VendorLookup.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/nl80211/Nl80211Interface.h"
+#include "scan/source/SourceOption.h"
 #include "settings/Preferences.h"
 
 #include <QCommandLineParser>
