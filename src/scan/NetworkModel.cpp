@@ -69,19 +69,8 @@ QString NetworkModel::GetChannelWidth(int widthCode) {
     }
 }
 
-// Channel centre frequencies, IEEE 802.11-2020 clauses 15.4.4.3 (2.4 GHz),
-// 17.3.8.4.2 (5 GHz) and 802.11ax-2021 27.3.23.2 (6 GHz).
 qint32 NetworkModel::getNetworkFrequency(int band, int channelNo) {
-    switch (band) {
-    case Band::Ghz2_4:
-        return channelNo == 14 ? 2484 : 2407 + 5 * channelNo; // 14 is Japan's odd one out
-    case Band::Ghz5:
-        return 5000 + 5 * channelNo;
-    case Band::Ghz6:
-        return channelNo == 2 ? 5935 : 5950 + 5 * channelNo; // channel 2 sits below the grid
-    default:
-        return -1;
-    }
+    return channelFrequencyMhz(band, channelNo);
 }
 
 qint32 NetworkModel::getNetworkFrequency(const ScanResult &network) {
@@ -89,11 +78,7 @@ qint32 NetworkModel::getNetworkFrequency(const ScanResult &network) {
 }
 
 int NetworkModel::activePHYModeForNetwork(const ScanResult &network) {
-    for (int mode = PhyMode::Highest; mode >= PhyMode::A; --mode) {
-        if (network.supportsPHYMode(mode))
-            return mode;
-    }
-    return PhyMode::None;
+    return highestPhyMode(network.phyModes);
 }
 
 int NetworkModel::activePHYModeForInterface(const WirelessInterface &iface) {
@@ -132,16 +117,8 @@ QString NetworkModel::networkModeForInterface(const WirelessInterface &iface) {
     return networkModeForactivePHYMode(iface.activePHYMode());
 }
 
-int NetworkModel::securityCodeForNetwork(const ScanResult &network) {
-    for (int code = Security::None; code <= Security::Highest; ++code) {
-        if (network.supportsSecurity(code))
-            return code;
-    }
-    return -1;
-}
-
 QString NetworkModel::securityStringForNetwork(const ScanResult &network) {
-    return securityText(securityCodeForNetwork(network), false);
+    return securityText(lowestSecurityCode(network.securityModes), false);
 }
 
 QString NetworkModel::securityStringForInterface(const WirelessInterface &iface) {

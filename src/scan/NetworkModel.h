@@ -27,9 +27,6 @@ public:
     static QString networkModeForInterface(const WirelessInterface &iface);
     static QString securityStringForNetwork(const ScanResult &network);
     static QString securityStringForInterface(const WirelessInterface &iface);
-    // The lowest supported security code, or -1; a network that also accepts
-    // an open connection therefore reads "None".
-    static int securityCodeForNetwork(const ScanResult &network);
 
     QString ssid;
     QString bssid;

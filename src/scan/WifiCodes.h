@@ -43,3 +43,18 @@ constexpr int Highest = OWETransition;
 
 // A set of PHY or security codes a network supports (bit n = code n).
 using CodeSet = std::bitset<16>;
+
+// Derivations the scan sources and the records share.
+
+// Centre frequency in MHz of a channel on a band (Band::*); -1 for an unknown band.
+int channelFrequencyMhz(int band, int channelNumber);
+
+// The newest PHY mode in the set, PhyMode::None when it holds none: a network
+// is labelled with the highest standard it supports.
+int highestPhyMode(const CodeSet &phyModes);
+
+// The lowest security code in the set, or -1 when it holds none. The weakest
+// method a network accepts is the one a station without further configuration
+// ends up using, so a network that also accepts an open connection counts as
+// open (Security::None).
+int lowestSecurityCode(const CodeSet &securityModes);

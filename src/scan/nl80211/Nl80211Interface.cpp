@@ -3,7 +3,7 @@
 #include "Nl80211Log.h"
 #include "Nl80211Socket.h"
 #include "RadioPower.h"
-#include "scan/NetworkModel.h"
+#include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
 #include "scan/networkmanager/NetworkManagerClient.h"
 
@@ -378,7 +378,7 @@ int Nl80211Interface::rssiValue() const {
 }
 
 int Nl80211Interface::security() const {
-    return m_joined ? NetworkModel::securityCodeForNetwork(*m_joined) : Security::None;
+    return m_joined ? lowestSecurityCode(m_joined->securityModes) : Security::None;
 }
 
 int Nl80211Interface::activePHYMode() const {
@@ -386,5 +386,5 @@ int Nl80211Interface::activePHYMode() const {
         return PhyMode::None;
     if (m_station && m_station->txPhyMode != PhyMode::None)
         return m_station->txPhyMode;
-    return NetworkModel::activePHYModeForNetwork(*m_joined);
+    return highestPhyMode(m_joined->phyModes);
 }

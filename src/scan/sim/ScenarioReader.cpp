@@ -1,6 +1,6 @@
 #include "ScenarioReader.h"
 
-#include "scan/NetworkModel.h"
+#include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
 
 #include <QFile>
@@ -387,8 +387,7 @@ private:
             !readCodes(object, place, "phy", PhyMode::Highest, &network->phyModes) ||
             !readCodes(object, place, "security", Security::Highest, &network->securityModes))
             return false;
-        network->frequencyMhz =
-            NetworkModel::getNetworkFrequency(network->channelBand, network->channelNumber);
+        network->frequencyMhz = channelFrequencyMhz(network->channelBand, network->channelNumber);
         // What the element parser would have concluded from the capability elements.
         network->hasHt = network->supportsPHYMode(PhyMode::N);
         network->hasVht = network->supportsPHYMode(PhyMode::AC);
@@ -446,8 +445,8 @@ private:
         network->rssiValue = rssi;
         network->frequencyMhz = frequency;
         if (frequency == 0 && network->channelBand != Band::Unknown)
-            network->frequencyMhz = std::max(
-                0, NetworkModel::getNetworkFrequency(network->channelBand, network->channelNumber));
+            network->frequencyMhz =
+                std::max(0, channelFrequencyMhz(network->channelBand, network->channelNumber));
         return true;
     }
 

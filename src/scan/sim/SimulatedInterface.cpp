@@ -1,7 +1,7 @@
 #include "SimulatedInterface.h"
 
 #include "ScenarioReader.h"
-#include "scan/NetworkModel.h"
+#include "scan/WifiCodes.h"
 
 namespace {
 
@@ -83,12 +83,12 @@ int SimulatedInterface::rssiValue() const {
 // A parsed beacon announcing no method at all yields -1, shown as unknown.
 int SimulatedInterface::security() const {
     const ScanResult *joined = joinedNetwork();
-    return joined ? NetworkModel::securityCodeForNetwork(*joined) : Security::None;
+    return joined ? lowestSecurityCode(joined->securityModes) : Security::None;
 }
 
 int SimulatedInterface::activePHYMode() const {
     const ScanResult *joined = joinedNetwork();
-    return joined ? NetworkModel::activePHYModeForNetwork(*joined) : PhyMode::None;
+    return joined ? highestPhyMode(joined->phyModes) : PhyMode::None;
 }
 
 int SimulatedInterface::nextScanIndex() const {

@@ -1,4 +1,4 @@
-#include "scan/NetworkModel.h"
+#include "scan/WifiCodes.h"
 #include "scan/sim/ScenarioReader.h"
 #include "scan/sim/SimulatedInterface.h"
 
@@ -51,11 +51,11 @@ private Q_SLOTS:
         for (int i = 0; i < m_demo.scans.size(); ++i) {
             for (const ScanResult &r : m_demo.scans[i].networks) {
                 QVERIFY2(r.channelNumber > 0 && r.frequencyMhz > 0, qPrintable(r.bssid));
-                QCOMPARE(r.frequencyMhz, NetworkModel::getNetworkFrequency(r));
+                QCOMPARE(r.frequencyMhz, channelFrequencyMhz(r.channelBand, r.channelNumber));
                 bands << r.channelBand;
                 widths << r.channelWidth;
-                phys << NetworkModel::activePHYModeForNetwork(r);
-                securities << NetworkModel::securityCodeForNetwork(r);
+                phys << highestPhyMode(r.phyModes);
+                securities << lowestSecurityCode(r.securityModes);
                 hidden = hidden || r.ssid.isNull();
                 commaAndAccent =
                     commaAndAccent || (r.ssid.contains(',') && r.ssid.contains(QChar(0xe9)));
