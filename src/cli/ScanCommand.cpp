@@ -44,7 +44,7 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     const QCommandLineOption ticks(QStringLiteral("ticks"), QString(), QStringLiteral("n"),
                                    QStringLiteral("1"));
     const QCommandLineOption unit(QStringLiteral("unit"), QString(), QStringLiteral("unit"),
-                                  Preferences::dBm);
+                                  Preferences::defaultValue(Preferences::displayUnitsKey));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"),
                                     QStringLiteral("table"));
     const QCommandLineOption verbose(QStringLiteral("verbose"));

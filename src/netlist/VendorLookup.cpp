@@ -153,8 +153,8 @@ bool VendorLookup::isSendable(const QString &bssid) {
 }
 
 bool VendorLookup::lookupEnabled() const {
-    // Absent means on; only the exact word "Off" turns it off.
-    return m_prefs.value(Preferences::vendorLookupKey) != Preferences::off;
+    // Only the exact word "Off" turns it off.
+    return m_prefs.valueOrDefault(Preferences::vendorLookupKey) != Preferences::off;
 }
 
 bool VendorLookup::isHeldOff(const QString &bssid) {

@@ -10,6 +10,11 @@ QString Preferences::value(const QString &key) const {
     return m_store->value(key);
 }
 
+QString Preferences::valueOrDefault(const QString &key) const {
+    const QString stored = value(key);
+    return stored.isNull() ? defaultValue(key) : stored;
+}
+
 void Preferences::setValue(const QString &key, const QString &value) {
     m_store->setValue(key, value);
 }
@@ -18,12 +23,24 @@ void Preferences::flush() {
     m_store->sync();
 }
 
+QString Preferences::defaultValue(const QString &key) {
+    if (key == displayUnitsKey)
+        return dBm;
+    if (key == rssiMethodKey)
+        return accurate;
+    if (key == sweepTypeKey)
+        return radar;
+    if (key == locateSoundKey || key == vendorLookupKey)
+        return on;
+    if (key == pollingIntervalKey)
+        return QString::number(defaultPollingIntervalSeconds);
+    return {};
+}
+
 void Preferences::writeLaunchDefaults() {
-    setValue(displayUnitsKey, dBm);
-    setValue(rssiMethodKey, accurate);
-    setValue(sweepTypeKey, radar);
-    setValue(locateSoundKey, on);
-    setValue(pollingIntervalKey, QStringLiteral("5"));
+    for (const QString &key :
+         {displayUnitsKey, rssiMethodKey, sweepTypeKey, locateSoundKey, pollingIntervalKey})
+        setValue(key, defaultValue(key));
     flush();
 }
 

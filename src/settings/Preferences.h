@@ -34,10 +34,18 @@ public:
 
     QString value(const QString &key) const;
     bool has(const QString &key) const { return !value(key).isNull(); }
+    // The stored value, or the key's default while none is stored.
+    QString valueOrDefault(const QString &key) const;
     void setValue(const QString &key, const QString &value);
     void flush();
 
-    // Written at every launch, overwriting what an earlier run stored.
+    // The value a key holds until the user chooses another; null for the
+    // adapter, which has none. Every default is written here and nowhere else.
+    static QString defaultValue(const QString &key);
+
+    // Writes the defaults of the display unit, RSSI method, sweep, locate
+    // sound and polling interval at every launch, overwriting what an earlier
+    // run stored, then flushes.
     void writeLaunchDefaults();
 
     bool isPercent() const { return value(displayUnitsKey) == percent; }

@@ -9,25 +9,6 @@ namespace {
 const QString second = QStringLiteral(" Second");
 const QString seconds = QStringLiteral(" Seconds");
 
-QString defaultValue(Box box) {
-    switch (box) {
-    case Box::DisplayUnit:
-        return Preferences::dBm;
-    case Box::RssiMethod:
-        return Preferences::accurate;
-    case Box::Sweep:
-        return Preferences::radar;
-    case Box::LocateSound:
-    case Box::VendorLookup:
-        return Preferences::on;
-    case Box::PollingInterval:
-        return QStringLiteral("5");
-    case Box::Adapter:
-        break;
-    }
-    return {};
-}
-
 // The stored value as the box's item text.
 QString itemFor(Box box, const QString &value) {
     return box == Box::PollingInterval ? intervalItemText(value) : value;
@@ -122,7 +103,7 @@ QHash<Box, QString> shownItems(Preferences &prefs, const QString &adapterInUse) 
             continue;
         }
         if (!prefs.has(key(box)))
-            prefs.setValue(key(box), defaultValue(box));
+            prefs.setValue(key(box), Preferences::defaultValue(key(box)));
         const QString item = itemFor(box, prefs.value(key(box)));
         shown.insert(box, items(box, {}).contains(item) ? item : QString());
     }
