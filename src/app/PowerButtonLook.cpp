@@ -2,6 +2,6 @@
 
 PowerButtonLook PowerButtonLook::forPowered(bool powered) {
     if (powered)
-        return {QStringLiteral("Disable"), orange, white};
-    return {QStringLiteral("Enable"), green, white};
+        return {QStringLiteral("Disable"), Theme::orange, Theme::white};
+    return {QStringLiteral("Enable"), Theme::green, Theme::white};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Rgb.h"
+#include "shell/Theme.h"
 
 #include <QString>
 
@@ -11,10 +11,6 @@ struct PowerButtonLook {
     Rgb background;
     Rgb titleColor;
     bool operator==(const PowerButtonLook &) const = default;
-
-    static constexpr Rgb green{106, 181, 96};
-    static constexpr Rgb orange{255, 165, 0};
-    static constexpr Rgb white{255, 255, 255};
 
     static PowerButtonLook forPowered(bool powered);
 };

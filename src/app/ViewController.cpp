@@ -14,6 +14,7 @@
 #include "scan/WirelessInterface.h"
 #include "settings/SettingsViewController.h"
 #include "shell/DropDownPanelHost.h"
+#include "shell/Theme.h"
 #include "shell/ToolbarStrip.h"
 
 #include <QFileDialog>
@@ -26,8 +27,6 @@
 
 namespace {
 
-const QString darkBlue = QStringLiteral("rgb(5, 38, 74)"); // 0.02, 0.15, 0.29
-
 QLabel *brandLabel(QWidget *parent) {
     auto *label = new QLabel(parent);
     label->setObjectName(QStringLiteral("brand"));
@@ -35,7 +34,7 @@ QLabel *brandLabel(QWidget *parent) {
         QStringLiteral("<img src=\":/icons/airlume.svg\" width=\"26\" height=\"26\""
                        " style=\"vertical-align: middle\"> "
                        "<span style=\"font-size: 15pt; font-weight: 600\">Airlume</span>"));
-    label->setStyleSheet(QStringLiteral("color: white;"));
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::white)));
     return label;
 }
 
@@ -78,7 +77,8 @@ void ViewController::buildWindow() {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("mainView"));
     central->setAttribute(Qt::WA_StyledBackground);
-    central->setStyleSheet(QStringLiteral("#mainView { background-color: %1; }").arg(darkBlue));
+    central->setStyleSheet(
+        QStringLiteral("#mainView { background-color: %1; }").arg(Theme::css(Theme::windowBlue)));
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(12, 10, 12, 8);
     column->setSpacing(8);
@@ -119,9 +119,9 @@ void ViewController::buildWindow() {
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addWidget(m_statusLine, 1);
     statusBar()->setStyleSheet(
-        QStringLiteral("QStatusBar { background-color: %1; color: white; }"
-                       " QStatusBar QLabel { color: white; padding-left: 6px; }")
-            .arg(darkBlue));
+        QStringLiteral("QStatusBar { background-color: %1; color: %2; }"
+                       " QStatusBar QLabel { color: %2; padding-left: 6px; }")
+            .arg(Theme::css(Theme::windowBlue), Theme::css(Theme::white)));
 }
 
 QWidget *ViewController::buildRadarAndConnectionPane() {
@@ -136,7 +136,7 @@ QWidget *ViewController::buildRadarAndConnectionPane() {
                    1);
     auto *divider = new QFrame(pane);
     divider->setFrameShape(QFrame::VLine);
-    divider->setStyleSheet(QStringLiteral("color: rgb(220, 225, 230);"));
+    divider->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::divider)));
     row->addWidget(divider);
     m_connection = new ConnectionArea(pane);
     connect(m_connection->powerButton(), &QPushButton::clicked, this,

@@ -1,6 +1,7 @@
 #include "WindowPanes.h"
 
 #include "PowerButtonLook.h"
+#include "shell/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,23 +9,19 @@
 
 namespace {
 
-QString cssColor(const Rgb &c) {
-    return QStringLiteral("rgb(%1, %2, %3)").arg(c.red).arg(c.green).arg(c.blue);
-}
-
 QLabel *titleLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     QFont font(QStringLiteral("Arial"), 13);
     font.setBold(true);
     label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: rgb(5, 38, 74);"));
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::windowBlue)));
     return label;
 }
 
 QLabel *noteLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setFont(QFont(QStringLiteral("Arial"), 10));
-    label->setStyleSheet(QStringLiteral("color: rgb(120, 130, 140);"));
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::noteGrey)));
     label->setWordWrap(true);
     return label;
 }
@@ -34,7 +31,8 @@ QLabel *noteLabel(const QString &text, QWidget *parent) {
 RoundedPane::RoundedPane(const QString &name, QWidget *parent)
     : QFrame(parent) {
     setObjectName(name);
-    setStyleSheet(QStringLiteral("#%1 { background: white; border-radius: 10px; }").arg(name));
+    setStyleSheet(QStringLiteral("#%1 { background: %2; border-radius: 10px; }")
+                      .arg(name, Theme::css(Theme::paneWhite)));
 }
 
 PlaceholderView::PlaceholderView(const QString &title, const QString &note, QWidget *parent)
@@ -60,8 +58,9 @@ void PowerButton::showLook(const PowerButtonLook &look) {
     setText(look.title);
     setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: none;"
                                  " border-radius: 2px; padding: 4px 16px; }"
-                                 "QPushButton:hover { background-color: rgb(112, 199, 252); }")
-                      .arg(cssColor(look.background), cssColor(look.titleColor)));
+                                 "QPushButton:hover { background-color: %3; }")
+                      .arg(Theme::css(look.background), Theme::css(look.titleColor),
+                           Theme::css(Theme::hoverBlue)));
 }
 
 ConnectionArea::ConnectionArea(QWidget *parent)
@@ -80,7 +79,7 @@ ConnectionArea::ConnectionArea(QWidget *parent)
     auto *adapterRow = new QHBoxLayout;
     m_adapter = new QLabel(this);
     m_adapter->setFont(QFont(QStringLiteral("Arial"), 11));
-    m_adapter->setStyleSheet(QStringLiteral("color: rgb(20, 30, 45);"));
+    m_adapter->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::bodyText)));
     adapterRow->addWidget(m_adapter, 1);
     m_power = new PowerButton(this);
     adapterRow->addWidget(m_power);

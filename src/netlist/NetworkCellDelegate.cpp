@@ -1,6 +1,7 @@
 #include "NetworkCellDelegate.h"
 
 #include "NetworkTableModel.h"
+#include "shell/Theme.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -22,9 +23,9 @@ NetworkCellDelegate::~NetworkCellDelegate() = default;
 QColor NetworkCellDelegate::rowColour(int highlight) {
     switch (static_cast<NetworkTableModel::RowHighlight>(highlight)) {
     case NetworkTableModel::RowHighlight::Joined:
-        return QColor::fromRgbF(1.0f, 0.6470588445663452f, 0.0f);
+        return Theme::as<QColor>(Theme::orange);
     case NetworkTableModel::RowHighlight::Located:
-        return QColor(Qt::yellow);
+        return Theme::as<QColor>(Theme::yellow);
     case NetworkTableModel::RowHighlight::None:
         break;
     }
@@ -37,8 +38,8 @@ void NetworkCellDelegate::initStyleOption(QStyleOptionViewItem *option,
     const QColor background = rowColour(index.data(NetworkTableModel::HighlightRole).toInt());
     if (background.isValid())
         option->backgroundBrush = background;
-    option->palette.setColor(QPalette::Text, Qt::black);
-    option->palette.setColor(QPalette::HighlightedText, Qt::black);
+    option->palette.setColor(QPalette::Text, Theme::as<QColor>(Theme::black));
+    option->palette.setColor(QPalette::HighlightedText, Theme::as<QColor>(Theme::black));
 }
 
 void NetworkCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -7,6 +7,7 @@
 #include "VendorLookup.h"
 #include "radar/LocateState.h"
 #include "scan/ScanCycle.h"
+#include "shell/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,8 +70,8 @@ void NetworkGridPane::buildTable() {
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
 
     QPalette palette = m_table->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Base, Theme::as<QColor>(Theme::paneWhite));
+    palette.setColor(QPalette::Text, Theme::as<QColor>(Theme::black));
     m_table->setPalette(palette);
 
     m_table->setItemDelegate(new NetworkCellDelegate(m_table));

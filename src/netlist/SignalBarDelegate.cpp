@@ -2,6 +2,7 @@
 
 #include "NetworkTableModel.h"
 #include "SignalScale.h"
+#include "shell/Theme.h"
 
 #include <QPainter>
 
@@ -17,13 +18,13 @@ constexpr int barHeight = 5;
 QColor SignalBarDelegate::levelColour(int level) {
     switch (static_cast<SignalScale::Level>(level)) {
     case SignalScale::Level::Critical:
-        return {220, 40, 40};
+        return Theme::as<QColor>(Theme::signalCritical);
     case SignalScale::Level::Warning:
-        return {240, 200, 0};
+        return Theme::as<QColor>(Theme::signalWarning);
     case SignalScale::Level::Normal:
         break;
     }
-    return {50, 180, 70};
+    return Theme::as<QColor>(Theme::signalNormal);
 }
 
 void SignalBarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -51,11 +52,11 @@ void SignalBarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
 void SignalBarDelegate::paintBar(QPainter *painter, const QRect &bar, double fill,
                                  const QColor &colour) {
-    painter->fillRect(bar, QColor(225, 225, 225));
+    painter->fillRect(bar, Theme::as<QColor>(Theme::barTrack));
     QRect filled = bar;
     filled.setWidth(qRound(bar.width() * fill));
     painter->fillRect(filled, colour);
-    painter->setPen(QColor(150, 150, 150));
+    painter->setPen(Theme::as<QColor>(Theme::barFrame));
     painter->drawRect(bar.adjusted(0, 0, -1, -1));
 }
 

@@ -1,13 +1,15 @@
 #include "TableHeaderView.h"
 
+#include "shell/Theme.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
 
-const QColor headerFill(0, 124, 186);
-const QColor titleColour(Qt::white);
+const QColor headerFill = Theme::as<QColor>(Theme::toolbarBlue);
+const QColor titleColour = Theme::as<QColor>(Theme::white);
 constexpr int titlePadding = 4;
 constexpr int arrowSize = 7;
 

@@ -16,7 +16,8 @@ if(AIRLUME_BUILD_GUI)
         NetworkCellDelegate.cpp NetworkCellDelegate.h
         SignalBarDelegate.cpp SignalBarDelegate.h)
     target_include_directories(airlume_netlist_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(airlume_netlist_ui PUBLIC airlume_netlist_core Qt6::Widgets
+    target_link_libraries(airlume_netlist_ui PUBLIC airlume_netlist_core airlume_shell_core
+                          Qt6::Widgets
                           PRIVATE Qt6::Svg)
     qt_add_resources(airlume_netlist_ui netlist_icons
         PREFIX "/icons"

@@ -1,6 +1,7 @@
 #include "SettingsViewController.h"
 
 #include "Preferences.h"
+#include "shell/Theme.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -12,22 +13,28 @@
 
 namespace {
 
-const QString dialogStyle = QStringLiteral(
-    "SettingsViewController { background-color: rgb(5, 38, 74); }"
-    "#BackgroundView { background: white; border-radius: 10px; }"
-    "#BackgroundView QLabel { color: rgb(20, 30, 45); }"
-    "#BackgroundView QComboBox { color: black; background: white;"
-    " border: 1px solid rgb(170, 180, 190); border-radius: 3px; padding: 3px 8px; }"
-    "#BackgroundView QComboBox::drop-down { border: none; width: 24px; }"
-    "#BackgroundView QComboBox::down-arrow { image: url(:/icons/ic_comboArrow.svg);"
-    " width: 12px; height: 12px; }"
-    "#BackgroundView #heading { color: rgb(5, 38, 74); font-size: 14pt; font-weight: 600; }"
-    "#BackgroundView QComboBox QAbstractItemView { color: black; background: white;"
-    " selection-background-color: rgb(0, 124, 186); selection-color: white; }"
-    "QPushButton { color: white; background: rgb(255, 165, 0); border: none;"
-    " border-radius: 2px; padding: 6px 22px; }"
-    "QPushButton:hover { background: rgb(112, 199, 252); }"
-    "QPushButton#cancel { background: rgb(0, 124, 186); }");
+// %1 window blue, %2 pane white, %3 body text, %4 black, %5 field border,
+// %6 toolbar blue, %7 white, %8 orange, %9 hover blue.
+const QString dialogStyle =
+    QStringLiteral("SettingsViewController { background-color: %1; }"
+                   "#BackgroundView { background: %2; border-radius: 10px; }"
+                   "#BackgroundView QLabel { color: %3; }"
+                   "#BackgroundView QComboBox { color: %4; background: %2;"
+                   " border: 1px solid %5; border-radius: 3px; padding: 3px 8px; }"
+                   "#BackgroundView QComboBox::drop-down { border: none; width: 24px; }"
+                   "#BackgroundView QComboBox::down-arrow { image: url(:/icons/ic_comboArrow.svg);"
+                   " width: 12px; height: 12px; }"
+                   "#BackgroundView #heading { color: %1; font-size: 14pt; font-weight: 600; }"
+                   "#BackgroundView QComboBox QAbstractItemView { color: %4; background: %2;"
+                   " selection-background-color: %6; selection-color: %7; }"
+                   "QPushButton { color: %7; background: %8; border: none;"
+                   " border-radius: 2px; padding: 6px 22px; }"
+                   "QPushButton:hover { background: %9; }"
+                   "QPushButton#cancel { background: %6; }")
+        .arg(Theme::css(Theme::windowBlue), Theme::css(Theme::paneWhite),
+             Theme::css(Theme::bodyText), Theme::css(Theme::black), Theme::css(Theme::fieldBorder),
+             Theme::css(Theme::toolbarBlue), Theme::css(Theme::white), Theme::css(Theme::orange),
+             Theme::css(Theme::hoverBlue));
 
 } // namespace
 

@@ -6,7 +6,8 @@ add_library(airlume_settings_form STATIC SettingsForm.cpp SettingsForm.h)
 target_link_libraries(airlume_settings_form PUBLIC airlume_settings)
 
 add_library(airlume_settings_ui STATIC SettingsViewController.cpp SettingsViewController.h)
-target_link_libraries(airlume_settings_ui PUBLIC airlume_settings_form Qt6::Widgets)
+target_link_libraries(airlume_settings_ui PUBLIC airlume_settings_form airlume_shell_core
+    Qt6::Widgets)
 qt_add_resources(airlume_settings_ui "settings_icons"
     PREFIX "/icons"
     BASE ${PROJECT_SOURCE_DIR}/resources/icons

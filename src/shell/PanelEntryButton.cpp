@@ -1,5 +1,7 @@
 #include "PanelEntryButton.h"
 
+#include "Theme.h"
+
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -11,7 +13,8 @@ PanelEntryButton::PanelEntryButton(const MenuEntry &entry, QWidget *parent)
     setFlat(true);
     setCursor(Qt::PointingHandCursor);
     setStyleSheet(QStringLiteral("PanelEntryButton { border: none; background: transparent; }"
-                                 "PanelEntryButton:hover { background: rgb(112, 199, 252); }"));
+                                 "PanelEntryButton:hover { background: %1; }")
+                      .arg(Theme::css(Theme::hoverBlue)));
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(10, 4, 14, 4);
@@ -24,7 +27,7 @@ PanelEntryButton::PanelEntryButton(const MenuEntry &entry, QWidget *parent)
 
     auto *title = new QLabel(entry.title, this);
     title->setFont(QFont(QStringLiteral("Arial"), 11));
-    title->setStyleSheet(QStringLiteral("color: black;"));
+    title->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::black)));
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(title);
 

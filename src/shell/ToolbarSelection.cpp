@@ -25,8 +25,8 @@ QString title(ToolbarButton button) {
 
 ToolbarButtonLook look(ToolbarButton button, ToolbarButton chosen) {
     if (button == chosen)
-        return {white, black};
-    return {toolbarBlue, white};
+        return {Theme::white, Theme::black};
+    return {Theme::toolbarBlue, Theme::white};
 }
 
 } // namespace ToolbarSelection

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Rgb.h"
+#include "Theme.h"
 
 #include <QList>
 #include <QString>
@@ -18,9 +18,6 @@ struct ToolbarButtonLook {
 // title, every other one toolbar blue with a white title.
 namespace ToolbarSelection {
 
-inline constexpr Rgb toolbarBlue{0, 124, 186};
-inline constexpr Rgb white{255, 255, 255};
-inline constexpr Rgb black{0, 0, 0};
 inline constexpr int titlePointSize = 10;
 
 QList<ToolbarButton> buttons();

@@ -4,14 +4,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-namespace {
-
-QString cssColor(const Rgb &c) {
-    return QStringLiteral("rgb(%1, %2, %3)").arg(c.red).arg(c.green).arg(c.blue);
-}
-
-} // namespace
-
 ToolbarStrip::ToolbarStrip(QWidget *parent)
     : QWidget(parent) {
     auto *row = new QHBoxLayout(this);
@@ -43,5 +35,5 @@ void ToolbarStrip::select(ToolbarButton chosen) {
 void ToolbarStrip::applyLook(QPushButton *button, const ToolbarButtonLook &look) {
     button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2;"
                                          " border: none; padding: 4px 16px; }")
-                              .arg(cssColor(look.background), cssColor(look.title)));
+                              .arg(Theme::css(look.background), Theme::css(look.title)));
 }
