@@ -28,7 +28,8 @@ QString field(const QString &text, bool guardFormula) {
 }
 
 QString line(const NetworkModel &r, bool connected, const Preferences &prefs) {
-    // A hidden network's name is written as the word (null), as files always had it.
+    // A hidden network's name and an absent BSSID are the word (null), which
+    // tells them apart from an SSID that is the empty text.
     const QString ssid = r.ssid.isNull() ? QStringLiteral("(null)") : r.ssid;
     const QString bssid = r.bssid.isNull() ? QStringLiteral("(null)") : r.bssid;
     const qint64 signal = ALUtilities::getSignalstrengthForNetwork(r.rssi, prefs);

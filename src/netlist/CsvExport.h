@@ -7,9 +7,9 @@
 class Preferences;
 
 // The network list as a CSV text: a fixed header, one line per record in
-// display order. Fields are written as they always were, except that text
-// which would break the columns or be run as a spreadsheet formula is made
-// safe (SSIDs come from anyone's radio).
+// display order. Each field is the record's text as the table shows it, except
+// that text which would break the columns or be run as a spreadsheet formula is
+// made safe (SSIDs come from anyone's radio).
 namespace CsvExport {
 
 QString header();

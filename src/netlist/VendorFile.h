@@ -10,8 +10,8 @@
 // line in file order that contains the prefix anywhere, as a scan would find.
 class VendorFile {
 public:
-    // The file text cleaned as loading has always done it: tabs and carriage
-    // returns removed, runs of line feeds collapsed, then split into lines.
+    // The file text as loading cleans it: tabs and carriage returns removed,
+    // runs of line feeds collapsed (no empty lines), then split into lines.
     static QStringList cleanLines(const QString &text);
 
     // "aa:bb:cc:dd:ee:ff" -> "AA-BB-CC": upper case, ":" -> "-", first 8

@@ -6,8 +6,9 @@
 
 namespace {
 
-// Security texts of a scanned network. Codes 3 and 8 keep a trailing blank:
-// exported files and their readers have always carried it.
+// Security texts of a scanned network. The texts of codes 3 and 8 end in one
+// blank, which the table and the CSV's Security field carry; the joined
+// network's texts are the same without it.
 constexpr std::array<const char *, Security::Highest + 1> networkSecurityTexts = {
     "None",           "WEP",           "WPA Personal",    "WPA/WPA2 Personal ",   "WPA2 Personal",
     "Personal",       "Dynamic WEP",   "WPA Enterprise",  "WPA/WPA2 Enterprise ", "WPA2 Enterprise",

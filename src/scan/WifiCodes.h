@@ -3,8 +3,9 @@
 #include <bitset>
 
 // Numeric codes shared by the scan sources, the records and every display.
-// The values of the classic desktop Wi-Fi framework, extended by the ones the
-// wireless world has gained since (6 GHz, 160/320 MHz, Wi-Fi 6/7, WPA3, OWE).
+// Each family counts from 0 (unknown, or none for PHY and security) in the
+// order below; scenario files hold these numbers, so a value keeps its meaning
+// and a new one goes at the end of its family.
 
 namespace Band {
 enum : int { Unknown = 0, Ghz2_4 = 1, Ghz5 = 2, Ghz6 = 3 };

@@ -3,7 +3,7 @@
 namespace ToolbarMenus {
 
 QList<MenuEntry> pollingMenu(bool polling) {
-    // Start and Stop share one image, as they always have.
+    // Start and Stop share the stop image: the entry's title tells them apart.
     const MenuEntry toggle =
         polling ? MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Stop"), MenuAction::Stop}
                 : MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Start"), MenuAction::Start};

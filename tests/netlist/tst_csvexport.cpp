@@ -62,7 +62,7 @@ private Q_SLOTS:
 
     // Signal in the chosen unit, the security's blanks, a hidden SSID or an
     // absent BSSID as (null) but an empty SSID as is.
-    void fieldsAsAlwaysWritten() {
+    void fieldTexts() {
         m_prefs->setValue(Preferences::displayUnitsKey, Preferences::percent);
         QCOMPARE(column(record("Net", "b", -60), 2), "80");
         QCOMPARE(column(record("Mixed", "b", -50, Security::WPAWPA2Personal), 5),

@@ -64,7 +64,7 @@ bool setWlanRfkill(bool on, QString *error, const QString &device) {
     event.op = RFKILL_OP_CHANGE_ALL;
     event.type = RFKILL_TYPE_WLAN;
     event.soft = on ? 0 : 1;
-    // The original 8-byte event: every kernel with /dev/rfkill takes it.
+    // The 8-byte version-1 event: every kernel with /dev/rfkill takes it.
     const ssize_t written = ::write(fd, &event, RFKILL_EVENT_SIZE_V1);
     const int e = errno;
     ::close(fd);

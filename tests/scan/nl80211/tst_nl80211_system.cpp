@@ -86,7 +86,7 @@ private slots:
                           .arg(e.type)
                           .arg(e.soft);
         }
-        // RFKILL_OP_CHANGE_ALL (3) on RFKILL_TYPE_WLAN (1), in the original 8-byte event.
+        // RFKILL_OP_CHANGE_ALL (3) on RFKILL_TYPE_WLAN (1), in the 8-byte version-1 event.
         QCOMPARE(events.join(" | "),
                  QStringLiteral("8 bytes op 3 type 1 soft 1 | 8 bytes op 3 type 1 soft 0"));
     }
