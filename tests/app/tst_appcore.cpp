@@ -4,9 +4,9 @@
 #include "app/NetworkExport.h"
 #include "app/PowerButtonLook.h"
 #include "netlist/CsvExport.h"
-#include "scan/FakeInterface.h"
 #include "scan/ScanResult.h"
 #include "settings/PreferenceStore.h"
+#include "support/FakeInterface.h"
 #include "settings/Preferences.h"
 
 #include <QFile>

@@ -5,12 +5,12 @@
 #include "app/WindowPanes.h"
 #include "netlist/CsvExport.h"
 #include "netlist/NetworkGridPane.h"
-#include "scan/FakeInterface.h"
 #include "scan/ScanCycle.h"
 #include "settings/PreferenceStore.h"
 #include "shell/DropDownPanelHost.h"
 #include "shell/PanelEntryButton.h"
 #include "shell/ToolbarStrip.h"
+#include "support/FakeInterface.h"
 
 #include <QApplication>
 #include <QFile>

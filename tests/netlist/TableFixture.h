@@ -3,9 +3,9 @@
 #include "netlist/PlottingState.h"
 #include "netlist/VendorLookup.h"
 #include "radar/LocateState.h"
-#include "scan/FakeInterface.h"
 #include "scan/ScanCycle.h"
 #include "settings/Preferences.h"
+#include "support/FakeInterface.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "netlist/SignalScale.h"
 #include "netlist/SortDescriptors.h"
 #include "radar/LocateState.h"
-#include "scan/FakeInterface.h"
+#include "support/FakeInterface.h"
 
 #include <QPoint>
 #include <QTest>

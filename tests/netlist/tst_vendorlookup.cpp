@@ -1,73 +1,16 @@
 #include "netlist/VendorLookup.h"
 #include "settings/Preferences.h"
+#include "support/LocalHttpServer.h"
 
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 namespace {
-
-// Notes every request as it is made, so tests can count what was sent.
-class RecordingNetwork : public QNetworkAccessManager {
-public:
-    QStringList requested; // paths, in the order the requests were made
-
-protected:
-    QNetworkReply *createRequest(Operation op, const QNetworkRequest &request,
-                                 QIODevice *body) override {
-        requested << request.url().path();
-        return QNetworkAccessManager::createRequest(op, request, body);
-    }
-};
-
-// A tiny HTTP/1.1 server on 127.0.0.1: answers GET /<path> with the reply set
-// for that path (404 when none), or keeps requests open while held.
-class TestHttpServer : public QTcpServer {
-public:
-    QHash<QString, std::pair<int, QByteArray>> replies;
-    QStringList received; // request paths, in arrival order
-    bool held = false;
-
-    TestHttpServer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                    m_buffer[socket] += socket->readAll();
-                    if (!m_buffer[socket].contains("\r\n\r\n"))
-                        return;
-                    received << QString::fromLatin1(m_buffer.take(socket).split(' ').value(1));
-                    m_waiting << std::pair{socket, received.last()};
-                    if (!held)
-                        release();
-                });
-            }
-        });
-    }
-    QUrl baseUrl() const { return QUrl(QString("http://127.0.0.1:%1/").arg(serverPort())); }
-    void release() {
-        held = false;
-        for (const auto &[socket, path] : std::exchange(m_waiting, {})) {
-            const auto [status, body] = replies.value(path, {404, "Not Found"});
-            socket->write("HTTP/1.1 " + QByteArray::number(status) +
-                          " Status\r\nConnection: close\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
-            socket->disconnectFromHost();
-        }
-    }
-
-private:
-    QHash<QTcpSocket *, QByteArray> m_buffer;
-    QList<std::pair<QTcpSocket *, QString>> m_waiting;
-};
 
 // The rule the file's index stands in for: the first line, in file order,
 // that holds the prefix anywhere gives the vendor text.

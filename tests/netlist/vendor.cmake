@@ -1,4 +1,5 @@
-airlume_add_test(NAME tst_vendorlookup SOURCES tst_vendorlookup.cpp LIBS airlume_netlist_core)
+airlume_add_test(NAME tst_vendorlookup SOURCES tst_vendorlookup.cpp
+                 LIBS airlume_netlist_core airlume_test_support)
 airlume_add_test(NAME tst_csvfile SOURCES tst_csvfile.cpp LIBS airlume_netlist_core)
 airlume_add_test(NAME tst_vendorcli SOURCES tst_vendorcli.cpp LIBS airlume_netlist_core LABELS cli)
 target_compile_definitions(tst_vendorcli PRIVATE AIRLUME_CLI="$<TARGET_FILE:airlume-cli>")

@@ -1,5 +1,5 @@
-#include "FakeInterface.h"
 #include "scan/NetworkModel.h"
+#include "support/FakeInterface.h"
 
 #include <QTest>
 

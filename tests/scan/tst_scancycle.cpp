@@ -1,6 +1,6 @@
-#include "FakeInterface.h"
 #include "scan/ScanCycle.h"
 #include "settings/Preferences.h"
+#include "support/FakeInterface.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
