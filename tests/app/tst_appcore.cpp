@@ -2,12 +2,11 @@
 #include "app/AppCommandLine.h"
 #include "app/InterfaceSource.h"
 #include "app/NetworkExport.h"
-#include "app/PowerButtonLook.h"
 #include "netlist/CsvExport.h"
 #include "scan/ScanResult.h"
 #include "settings/PreferenceStore.h"
-#include "support/FakeInterface.h"
 #include "settings/Preferences.h"
+#include "support/FakeInterface.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -68,7 +67,6 @@ class TestAppCore : public QObject {
 private Q_SLOTS:
     void commandLine_data();
     void commandLine();
-    void powerButtonLook();
 
     void source_data();
     void source();
@@ -107,18 +105,6 @@ void TestAppCore::commandLine() {
             .arg(QLatin1String(kindNames[int(r.source.kind)]), r.source.argument),
         "help", "version", "error " + r.message};
     QCOMPARE(kinds[int(r.kind)], parsed);
-}
-
-void TestAppCore::powerButtonLook() {
-    const auto text = [](bool powered) {
-        const PowerButtonLook l = PowerButtonLook::forPowered(powered);
-        const auto rgb = [](Rgb c) {
-            return QStringLiteral("%1,%2,%3").arg(c.red).arg(c.green).arg(c.blue);
-        };
-        return l.title + " on " + rgb(l.background) + " in " + rgb(l.titleColor);
-    };
-    QCOMPARE(text(true) + " / " + text(false),
-             "Disable on 255,165,0 in 255,255,255 / Enable on 106,181,96 in 255,255,255");
 }
 
 void TestAppCore::source_data() {

@@ -32,7 +32,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void windowLook();
+    void windowLayout();
     void pollingPanelStopsRefreshesStarts();
     void settingsPanelAndEmptyPanels();
     void exportWritesWhatTheTableShows();
@@ -109,9 +109,9 @@ void TestAppWindow::build(const QList<QByteArray> &scans) {
     });
 }
 
-// Radar and connection on top, then the grid, then the history; each pane
-// white with rounded corners on the dark blue. The unit starts in dBm again.
-void TestAppWindow::windowLook() {
+// Radar and connection on top, then the grid, then the history. The unit
+// starts in dBm again.
+void TestAppWindow::windowLayout() {
     Preferences(m_store).setValue(Preferences::displayUnitsKey, Preferences::percent);
     build({scan({"A:-40"})});
     QCOMPARE(m_window->preferences().value(Preferences::displayUnitsKey), "dBm");
@@ -122,8 +122,6 @@ void TestAppWindow::windowLook() {
     m_window->resize(1200, 900);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    const QImage image = m_window->grab().toImage();
-    QCOMPARE(image.pixelColor(4, image.height() / 2), QColor(5, 38, 74));
     int lastTop = -1;
     for (const char *name : {"radarAndConnectionPane", "networkGridPane", "signalHistoryPane"}) {
         const auto *pane = m_window->findChild<RoundedPane *>(QLatin1String(name));
@@ -131,8 +129,6 @@ void TestAppWindow::windowLook() {
         const QPoint topLeft = pane->mapTo(m_window.get(), QPoint(0, 0));
         QVERIFY2(topLeft.y() > lastTop, name);
         lastTop = topLeft.y();
-        QCOMPARE(image.pixelColor(topLeft), QColor(5, 38, 74));
-        QCOMPARE(image.pixelColor(topLeft + QPoint(20, 2)), QColor(Qt::white));
     }
     m_window->hide();
     m_window->show();

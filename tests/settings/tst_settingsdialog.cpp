@@ -51,14 +51,12 @@ class TestSettingsDialog : public QObject {
 private Q_SLOTS:
     void init();
 
-    void itemsOffered();
     void intervalTextMapping();
     void shownItems_data();
     void shownItems();
 
     void closing_data();
     void closing();
-    void colours();
 
 private:
     std::shared_ptr<CountingStore> m_store;
@@ -68,14 +66,6 @@ private:
 void TestSettingsDialog::init() {
     m_store = std::make_shared<CountingStore>();
     m_prefs = std::make_unique<Preferences>(m_store);
-}
-
-void TestSettingsDialog::itemsOffered() {
-    QCOMPARE(joined(SettingsForm::boxes(),
-                    [](Box b) { return SettingsForm::items(b, adapters).join(','); }),
-             "wlan0,wlp3s0,Simulated|dBm,Percent|Accurate|Radar,Sonar|On,Off|1 Second,2 Seconds,"
-             "3 Seconds,5 Seconds,10 Seconds,15 Seconds,30 Seconds,60 Seconds|On,Off");
-    QCOMPARE(SettingsForm::intervalValue(QStringLiteral("5")), "5"); // a bare number stays
 }
 
 // Choosing an item stores the bare number, the timer reads it as seconds and
@@ -174,19 +164,6 @@ void TestSettingsDialog::closing() {
              closedBy == "ok" ? "1 1" : "0 0");
     QCOMPARE(dialog.result(), closedBy == "ok" ? int(QDialog::Accepted) : int(QDialog::Rejected));
     QVERIFY(!dialog.isVisible());
-}
-
-// Dark blue around a white inner panel whose very corner is rounded off.
-void TestSettingsDialog::colours() {
-    SettingsViewController dialog(*m_prefs, adapters, QStringLiteral("wlan0"));
-    dialog.resize(480, 420);
-    const QImage image = dialog.grab().toImage();
-    const QWidget *panel = dialog.findChild<QWidget *>(QStringLiteral("BackgroundView"));
-    QVERIFY(panel);
-    const QRect area = panel->geometry();
-    QCOMPARE(image.pixelColor(3, 3), QColor(5, 38, 74));
-    QCOMPARE(image.pixelColor(area.topLeft() + QPoint(area.width() / 2, 4)), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(area.topLeft()), QColor(5, 38, 74));
 }
 
 QTEST_MAIN(TestSettingsDialog)
