@@ -2,8 +2,8 @@
 // table model's reload and the radar's list, with the table's selection held
 // on one row as a view would hold it.
 #include "SteadyRadio.h"
+#include "graph/PlottingState.h"
 #include "netlist/NetworkTableModel.h"
-#include "netlist/PlottingState.h"
 #include "netlist/SortDescriptors.h"
 #include "netlist/VendorLookup.h"
 #include "radar/LocateState.h"
@@ -27,7 +27,7 @@ void BM_WindowTick(benchmark::State &state) {
     VendorLookup vendors(prefs, nullptr);
     vendors.vendorName();
     ScanCycle cycle([&radio] { return &radio; }, prefs);
-    PlottingState plotting(cycle.colorPool);
+    PlottingState plotting;
     LocateState locate;
     SortDescriptors sort;
     cycle.setTableSorter(sort.sorter());

@@ -7,8 +7,8 @@
 #include "SettingsChangeSequence.h"
 #include "StartupOrder.h"
 #include "WindowPanes.h"
+#include "graph/PlottingState.h"
 #include "netlist/NetworkGridPane.h"
-#include "netlist/PlottingState.h"
 #include "netlist/VendorLookup.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
@@ -49,7 +49,7 @@ ViewController::ViewController(std::shared_ptr<PreferenceStore> store, Interface
     m_cycle = std::make_unique<ScanCycle>([this] { return m_source.current(); }, m_prefs);
     m_cycle->setLocateHooks(
         {[this] { return m_locate.locateArray; }, [this] { return m_locate.locateModel; }});
-    m_plotting = std::make_unique<PlottingState>(m_cycle->colorPool);
+    m_plotting = std::make_unique<PlottingState>();
     m_vendors = std::make_unique<VendorLookup>(m_prefs, network);
     m_settingsChange = std::make_unique<SettingsChangeSequence>(
         *m_cycle, *m_plotting, m_prefs, [this] { return m_source.current(); });

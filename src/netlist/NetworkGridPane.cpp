@@ -1,10 +1,10 @@
 #include "NetworkGridPane.h"
 
 #include "NetworkTableModel.h"
-#include "PlottingState.h"
 #include "SignalBarDelegate.h"
 #include "TableHeaderView.h"
 #include "VendorLookup.h"
+#include "graph/PlottingState.h"
 #include "radar/LocateState.h"
 #include "scan/ScanCycle.h"
 

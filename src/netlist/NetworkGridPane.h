@@ -28,7 +28,7 @@ class NetworkGridPane : public QWidget {
     Q_OBJECT
 public:
     struct Context {
-        ScanCycle *cycle; // display list, connectedNetwork, colorPool, sortTableView
+        ScanCycle *cycle; // display list, connectedNetwork, sortTableView
         const Preferences *prefs;
         VendorLookup *vendors;
         PlottingState *plotting;

@@ -1,8 +1,8 @@
 #include "NetworkTableModel.h"
 
-#include "PlottingState.h"
 #include "SignalScale.h"
 #include "VendorLookup.h"
+#include "graph/PlottingState.h"
 #include "radar/LocateState.h"
 #include "scan/ALUtilities.h"
 #include "scan/ScanCycle.h"

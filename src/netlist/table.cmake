@@ -3,7 +3,6 @@
 # only draw what they compute.
 target_sources(airlume_netlist_core PRIVATE
     NetworkTableModel.cpp NetworkTableModel.h
-    PlottingState.cpp PlottingState.h
     SignalScale.cpp SignalScale.h
     SortDescriptors.cpp SortDescriptors.h
     RowMenu.cpp RowMenu.h)

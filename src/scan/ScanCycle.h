@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ColorPool.h"
 #include "NetworkModel.h"
 
 #include <QHash>
@@ -62,8 +61,6 @@ public:
     const NetworkList &scanedResults() const { return m_scanedResults; }
     NetworkModelPtr connectedNetwork() const { return m_connectedNetwork; }
     QString lastScanError() const { return m_lastScanError; }
-
-    ColorPool colorPool;
 
 Q_SIGNALS:
     void tableReloadRequested(); // once per merge, after the tick's radar job

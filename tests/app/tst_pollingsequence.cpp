@@ -1,7 +1,7 @@
 #include "ScenarioJson.h"
 #include "app/SettingsChangeSequence.h"
 #include "app/StartupOrder.h"
-#include "netlist/PlottingState.h"
+#include "graph/PlottingState.h"
 #include "scan/ScanCycle.h"
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
@@ -43,7 +43,7 @@ void TestPollingSequence::start(const QList<QByteArray> &scans) {
     m_prefs->writeLaunchDefaults();
     m_radio = ScenarioJson::play(scans);
     m_cycle = std::make_unique<ScanCycle>([this] { return m_radio.get(); }, *m_prefs);
-    m_plotting = std::make_unique<PlottingState>(m_cycle->colorPool);
+    m_plotting = std::make_unique<PlottingState>();
     m_sequence = std::make_unique<SettingsChangeSequence>(*m_cycle, *m_plotting, *m_prefs,
                                                           [this] { return m_radio.get(); });
     m_events.clear();

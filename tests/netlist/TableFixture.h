@@ -1,6 +1,6 @@
 #pragma once
 
-#include "netlist/PlottingState.h"
+#include "graph/PlottingState.h"
 #include "netlist/VendorLookup.h"
 #include "radar/LocateState.h"
 #include "scan/FakeInterface.h"
@@ -20,7 +20,6 @@ struct TableFixture {
     TableFixture()
         : prefs(std::make_shared<MemoryPreferenceStore>())
         , cycle([this] { return interface(); }, prefs)
-        , plotting(cycle.colorPool)
         , vendors(prefs, nullptr) {
         prefs.writeLaunchDefaults();
         QFile file(dir.filePath("oui.txt"));

@@ -160,7 +160,7 @@ void TestNetworkTableModel::checkBoxesPlot() {
     QCOMPARE(checks(), "off|off|on");
     QCOMPARE(changed.size(), 2);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), m_model->index(2, Model::Check));
-    const ColorPool &pool = m_f->cycle.colorPool;
+    const ColorPool &pool = m_f->plotting.colorPool();
     QCOMPARE(pool.colorFor(TableFixture::bssidOf(3)), ColorPool::initialColors().at(1));
     QCOMPARE(pool.availableColors.last(), ColorPool::initialColors().at(0)); // Alpha's, returned
     // Only the check column takes a check state.
@@ -173,8 +173,8 @@ void TestNetworkTableModel::checkBoxesPlot() {
 
     // While Bravo is located the graph plots it alone and the boxes stay as
     // they were shown, not editable; the joined one is not forced on.
-    for (const QString &bssid : m_f->cycle.colorPool.dict.keys())
-        m_f->cycle.colorPool.returnColor(bssid);
+    for (const QString &bssid : m_f->plotting.colorPool().dict.keys())
+        m_f->plotting.colorPool().returnColor(bssid);
     m_f->plotting.plottingNetworksDict.clear();
     m_f->plotting.plottingNetworkDictionary.clear();
     m_f->startLocating("Bravo");

@@ -1,5 +1,4 @@
-// The table's headless rules: sort descriptors, plotting state, row menu.
-#include "netlist/PlottingState.h"
+// The table's headless rules: sort descriptors, signal scale, row menu.
 #include "netlist/RowMenu.h"
 #include "netlist/SignalScale.h"
 #include "netlist/SortDescriptors.h"
@@ -53,7 +52,6 @@ class TestTableRules : public QObject {
 private Q_SLOTS:
     void sorting();
     void signalScale();
-    void plotting();
     void rowMenu();
 };
 
@@ -115,61 +113,6 @@ void TestTableRules::signalScale() {
         got << QString("%1%: %2").arg(percent).arg(int(SignalScale::percent().levelOf(percent)));
     QCOMPARE(got.join(", "), "-30: 1.00 0, -60: 0.80 0, -69: 0.62 0, -70: 0.60 1, -79: 0.42 1, "
                              "-80: 0.40 2, -110: 0.00 2, 61%: 0, 60%: 1, 41%: 1, 40%: 2");
-}
-
-// A network is plotted while it holds a colour; the graph follows the signals.
-void TestTableRules::plotting() {
-    ColorPool pool([] { return 7u; });
-    PlottingState plotting(pool);
-    QStringList log;
-    connect(&plotting, &PlottingState::configurePlotsRequested, this,
-            [&](const QString &bssid) { log << "configure " + bssid.right(1); });
-    connect(&plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
-            [&] { log << "rearrange"; });
-    connect(&plotting, &PlottingState::legendLabelRemoved, this,
-            [&](const QString &bssid) { log << "label off " + bssid.right(1); });
-    // Per network: "c" chosen, "s" sampled, its colour's number; the free colours.
-    auto state = [&] {
-        QStringList out;
-        for (const QString n : {"1", "2", "3"}) {
-            const QString bssid = "aa:bb:cc:dd:ee:0" + n, colours = "123456789abcdef";
-            out << n + (plotting.plottingNetworksDict.contains(bssid) ? "c" : "") +
-                       (plotting.plottingNetworkDictionary.contains(bssid) ? "s" : "") +
-                       (pool.hasColor(bssid)
-                            ? colours.at(ColorPool::initialColors().indexOf(pool.colorFor(bssid)))
-                            : QChar('-'));
-        }
-        return out.join(' ') + " free " + QString::number(pool.availableColors.size());
-    };
-    const NetworkList r = records("a b c");
-    r[0]->signalStrengthArray = {-50, -52};
-    r[2]->signalStrengthArray = {-48, -49};
-    plotting.setPlotted(r[0], true);
-    plotting.setPlotted(r[0], true); // already plotted: nothing new
-    plotting.plotJoinedNetwork(r[2]);
-    plotting.plotJoinedNetwork(r[2]);
-    QCOMPARE(state(), "1cs1 2- 3cs2 free 12");
-    QVERIFY(r[0]->signalStrengthArray.isEmpty());  // a checked network starts afresh
-    QCOMPARE(r[2]->signalStrengthArray.size(), 2); // the joined one keeps its history
-    plotting.setPlotted(r[1], true);
-    r[0]->signalStrengthArray = {-60};
-    plotting.setPlotted(r[0], false); // its colour goes back to the end of the pool
-    QVERIFY(r[0]->signalStrengthArray.isEmpty() && !plotting.isPlotted(r[0]->bssid));
-    QCOMPARE(ColorPool::initialColors().indexOf(pool.availableColors.last()), 0);
-    plotting.setPlotted(r[0], true);
-    QCOMPARE(state(), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(log.join(", "), "configure 1, rearrange, configure 3, configure 2, rearrange, "
-                             "label off 1, configure 1, rearrange");
-    // A record without a BSSID cannot be keyed: it is never plotted.
-    log.clear();
-    const NetworkList blank = records("-");
-    blank[0]->bssid = QString();
-    plotting.setPlotted(blank[0], true);
-    plotting.plotJoinedNetwork(blank[0]);
-    plotting.setPlotted(nullptr, true);
-    plotting.plotJoinedNetwork(nullptr);
-    QCOMPARE(state() + log.join(", "), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(pool.dict.size(), 3);
 }
 
 // The item is chosen from the candidate as it stood before the click; a click
