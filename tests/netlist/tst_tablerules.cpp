@@ -1,4 +1,5 @@
-// The table's headless rules: sort descriptors, signal scale, row menu.
+// The table's headless rules: sort descriptors, signal scale, row menu, row diff.
+#include "netlist/RowDiff.h"
 #include "netlist/RowMenu.h"
 #include "netlist/SignalScale.h"
 #include "netlist/SortDescriptors.h"
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void sorting();
     void signalScale();
     void rowMenu();
+    void rowDiff_data();
+    void rowDiff();
 };
 
 // Header clicks give the descriptors ("^"/"v": the first ascending or not)
@@ -137,6 +140,80 @@ void TestTableRules::rowMenu() {
                               "Exit Locate/exit @2, Exit Locate/exit @1, (unchanged) @1, "
                               "(unchanged) @1, (unchanged) @1, Locate/locate @3");
     QCOMPARE(locate.locateArray.size(), 1);
+}
+
+void TestTableRules::rowDiff_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("steps"); // removals | appended | targets when moved
+    QTest::newRow("same order") << "abc"
+                                << "abc"
+                                << "||";
+    QTest::newRow("removed runs, last first") << "abcde"
+                                              << "ac"
+                                              << "3-4 1-1||";
+    QTest::newRow("appended") << "ab"
+                              << "abcd"
+                              << "|2 3|";
+    QTest::newRow("moved") << "abc"
+                           << "cab"
+                           << "||1 2 0";
+    QTest::newRow("all three") << "abcd"
+                               << "dxa"
+                               << "1-2|1|2 0 1";
+    QTest::newRow("from empty") << ""
+                                << "ab"
+                                << "|0 1|";
+    QTest::newRow("to empty") << "ab"
+                              << ""
+                              << "0-1||";
+    QTest::newRow("twice in after") << "ab"
+                                    << "aa"
+                                    << "reset";
+    QTest::newRow("twice in before") << "aab"
+                                     << "ab"
+                                     << "reset";
+    QTest::newRow("twice, unchanged") << "aa"
+                                      << "aa"
+                                      << "||";
+}
+
+// Keys are letters; the steps applied to `before` must give `after`.
+void TestTableRules::rowDiff() {
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, steps);
+    static const char records[6] = {}; // one address per letter
+    auto keys = [](const QString &word) {
+        QList<RowDiff::Key> list;
+        for (QChar c : word)
+            list << &records[QStringLiteral("abcdex").indexOf(c)];
+        return list;
+    };
+    const RowDiff diff(keys(before), keys(after));
+    if (!diff.followsKeys()) {
+        QCOMPARE(QString("reset"), steps);
+        return;
+    }
+    QStringList removals, appended, targets;
+    QString rows = before;
+    for (const RowDiff::Range &r : diff.removals()) {
+        removals << QString("%1-%2").arg(r.first).arg(r.last);
+        rows.remove(r.first, r.last - r.first + 1);
+    }
+    for (int i : diff.appended()) {
+        appended << QString::number(i);
+        rows += after.at(i);
+    }
+    QString moved = rows;
+    for (int i = 0; i < diff.targets().size(); ++i) {
+        targets << QString::number(diff.targets().at(i));
+        moved[diff.targets().at(i)] = rows.at(i);
+    }
+    QCOMPARE(moved, after);
+    QCOMPARE(removals.join(' ') + '|' + appended.join(' ') + '|' +
+                 (diff.moved() ? targets.join(' ') : QString()),
+             steps);
 }
 
 QTEST_GUILESS_MAIN(TestTableRules)
