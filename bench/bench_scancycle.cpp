@@ -15,7 +15,7 @@ void BM_PollingTick(benchmark::State &state) {
     prefs.writeLaunchDefaults();
     ScanCycle cycle([&radio] { return &radio; }, prefs);
     bool reloaded = false;
-    QObject::connect(&cycle, &ScanCycle::tableReloadRequested, [&] { reloaded = true; });
+    QObject::connect(&cycle, &ScanCycle::graphReloadRequested, [&] { reloaded = true; });
     for (auto _ : state) {
         reloaded = false;
         cycle.pollingStarts();

@@ -1,7 +1,8 @@
 // The window's polling tick without drawing: scan, merge, display list, the
-// table model's reload and the radar's list, with the table's selection held
-// on one row as a view would hold it.
+// table model's reload and the radar's list, wired as the window wires them,
+// with the table's selection held on one row as a view would hold it.
 #include "SteadyRadio.h"
+#include "app/TickDispatcher.h"
 #include "graph/PlottingState.h"
 #include "netlist/NetworkTableModel.h"
 #include "netlist/SortDescriptors.h"
@@ -31,12 +32,14 @@ void BM_WindowTick(benchmark::State &state) {
     LocateState locate;
     SortDescriptors sort;
     cycle.setTableSorter(sort.sorter());
-    NetworkTableModel model(
-        {&cycle, &prefs, &vendors, &plotting, &locate, [&radio] { return &radio; }});
-    QObject::connect(&cycle, &ScanCycle::tableReloadRequested, &model, &NetworkTableModel::reload);
-    QObject::connect(&cycle, &ScanCycle::displayListSorted, &model, &NetworkTableModel::reload);
+    NetworkTableModel model({&prefs, &vendors, &plotting, &locate});
+    TickDispatcher ticks(cycle);
+    QObject::connect(&ticks, &TickDispatcher::tableTick, &model, [&](const ScanTick &tick) {
+        model.setAdapterPowered(radio.powered());
+        model.showTick(tick);
+    });
     bool done = false;
-    QObject::connect(&cycle, &ScanCycle::tableReloadRequested, [&] { done = true; });
+    QObject::connect(&ticks, &TickDispatcher::graphTick, [&] { done = true; });
     auto tick = [&] {
         done = false;
         cycle.pollingStarts();

@@ -63,8 +63,6 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     // A failed scan still counts: every known network misses it.
     if (scanned)
         mergeRecords(*scanned);
-    else
-        Q_EMIT scanFailed(m_lastScanError);
     const NetworkList aged = countMisses();
 
     m_scanedResults = m_netWorkList5Poll;
@@ -73,9 +71,17 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
         [](const NetworkModelPtr &a, const NetworkModelPtr &b) { return a->rssi > b->rssi; });
     setSelectedWifi();
     sortTableView();
-    queue([this] { Q_EMIT tableReloadRequested(); });
-    updateTotals();
     removeAged(aged);
+
+    ScanTick tick;
+    tick.counter = m_counter;
+    tick.displayList = m_scanedResults;
+    tick.joined = m_connectedNetwork;
+    tick.joinedBssid = m_joinedBssid;
+    countTotals(tick);
+    tick.agedOut = aged;
+    tick.scanError = m_lastScanError;
+    Q_EMIT tickFinished(tick);
 }
 
 void ScanCycle::mergeRecords(const NetworkList &scanned) {
@@ -107,7 +113,7 @@ NetworkList ScanCycle::countMisses() {
 }
 
 // Aged records are still part of this tick's display list; they are gone
-// from the next one.
+// from the merged list, and so from the next tick's.
 void ScanCycle::removeAged(const NetworkList &aged) {
     if (aged.isEmpty())
         return;
@@ -119,15 +125,15 @@ void ScanCycle::removeAged(const NetworkList &aged) {
     }();
     m_netWorkList5Poll.removeIf(
         [&](const NetworkModelPtr &r) { return leaving.contains(r.get()); });
-    for (const NetworkModelPtr &record : aged) {
+    for (const NetworkModelPtr &record : aged)
         m_byBssid.remove(record->bssid);
-        queue([this] { Q_EMIT networkLabelsRearrangeRequested(); });
-    }
-    Q_EMIT networksAgedOut(aged);
 }
 
-void ScanCycle::updateTotals() {
+// The totals are given only when at least two records are named; otherwise
+// the labels keep what they show.
+void ScanCycle::countTotals(ScanTick &tick) const {
     QSet<QString> names;
+    names.reserve(m_scanedResults.size());
     qsizetype named = 0;
     for (const NetworkModelPtr &record : std::as_const(m_scanedResults)) {
         if (record->ssid.isNull())
@@ -137,13 +143,14 @@ void ScanCycle::updateTotals() {
     }
     if (named < 2)
         return;
-    Q_EMIT totalsChanged(QStringLiteral("Total SSID's : %1").arg(names.size()),
-                         QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size()));
+    tick.ssidTotal = QStringLiteral("Total SSID's : %1").arg(names.size());
+    tick.bssidTotal = QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size());
 }
 
 void ScanCycle::setSelectedWifi() {
     WirelessInterface *iface = m_interface ? m_interface() : nullptr;
-    const QString joinedBssid = iface ? iface->bssid() : QString();
+    m_joinedBssid = iface ? iface->bssid() : QString();
+    const QString &joinedBssid = m_joinedBssid;
     if (joinedBssid.isNull()) {
         // Not joined: nothing is the connected network any more, so a network
         // that was left is neither pinned nor exported as connected.
@@ -176,14 +183,13 @@ void ScanCycle::setSelectedWifi() {
     m_scanedResults.insert(m_scanedResults.isEmpty() ? 0 : 1, target);
 }
 
-void ScanCycle::sortTableView() {
+void ScanCycle::sortTableView(NetworkList &list) const {
     if (m_sorter)
-        m_sorter(m_scanedResults);
+        m_sorter(list);
     if (m_connectedNetwork) {
-        m_scanedResults.removeOne(m_connectedNetwork);
-        m_scanedResults.prepend(m_connectedNetwork);
+        list.removeOne(m_connectedNetwork);
+        list.prepend(m_connectedNetwork);
     }
-    Q_EMIT displayListSorted();
 }
 
 // One record per SSID for the radar: the strongest BSSID of each name (the
@@ -247,7 +253,7 @@ void ScanCycle::refresh() {
 
 void ScanCycle::wifiChanged() {
     m_scanedResults = {};
-    queue([this] { Q_EMIT tableReloadRequested(); });
+    queue([this] { Q_EMIT displayListCleared(); });
 }
 
 void ScanCycle::refreshAction() {

@@ -49,7 +49,7 @@ void TestPollingSequence::start(const QList<QByteArray> &scans) {
     m_events.clear();
     const auto note = [this](const char *event) { return [this, event] { m_events << event; }; };
     // The table's stand-in, connected first as the window does.
-    connect(m_cycle.get(), &ScanCycle::tableReloadRequested, this, [this] {
+    connect(m_cycle.get(), &ScanCycle::tickFinished, this, [this] {
         m_events << QStringLiteral("reload rows=%1 timer=%2")
                         .arg(m_cycle->scanedResults().size())
                         .arg(m_cycle->timerActive() ? "on" : "off");
