@@ -274,10 +274,13 @@ bool NetworkTableModel::checkedFor(const NetworkModel &record, int position) con
 
 // The cache first, then the vendor file; a web look-up that had to start
 // shows "Unknown" until its answer arrives. A found name is kept on the
-// record for the CSV export.
+// record for the CSV export. A record that carries its name already shows it
+// without a look-up: the cache only grows, so it still holds the same name.
 QString NetworkTableModel::vendorFor(NetworkModel &record) const {
     if (!m_sources.vendors || record.bssid.isNull())
         return unknownVendor;
+    if (!record.vendor.isEmpty() && record.vendor != unknownVendor)
+        return record.vendor;
     const auto cached = m_sources.vendors->vendorDict.constFind(record.bssid);
     if (cached != m_sources.vendors->vendorDict.constEnd()) {
         record.vendor = *cached;

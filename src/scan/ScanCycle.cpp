@@ -195,41 +195,63 @@ void ScanCycle::sortTableView(NetworkList &list) const {
 // One record per SSID for the radar: the strongest BSSID of each name (the
 // first in list order among equals), the joined BSSID for the joined name,
 // every hidden network on its own, and the display list's head always.
-// Linear: the strongest record of each name is found in one pass.
+// Linear, one hash look-up per named record: the first pass finds the
+// strongest record of each name, the second adds each name's choice once.
 NetworkList ScanCycle::removeDuplicateElements() const {
     NetworkList result;
     if (m_scanedResults.isEmpty())
         return result;
 
-    QHash<QString, NetworkModelPtr> strongest;
-    for (const NetworkModelPtr &record : m_scanedResults) {
-        if (record->ssid.isNull())
-            continue;
-        auto it = strongest.find(record->ssid);
-        if (it == strongest.end())
-            strongest.insert(record->ssid, record);
-        else if (record->rssi > (*it)->rssi)
-            *it = record;
+    struct Name {
+        NetworkModelPtr strongest;
+        bool added = false;
+    };
+    QList<Name> names;
+    QList<qsizetype> nameOf(m_scanedResults.size(), -1); // record -> its entry in names
+    {
+        QHash<QString, qsizetype> index;
+        index.reserve(m_scanedResults.size());
+        for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
+            const NetworkModelPtr &record = m_scanedResults.at(i);
+            if (record->ssid.isNull())
+                continue;
+            qsizetype &slot = index[record->ssid]; // entry + 1; 0 for a new name
+            if (slot == 0) {
+                names.append({record});
+                slot = names.size();
+            } else if (record->rssi > names.at(slot - 1).strongest->rssi) {
+                names[slot - 1].strongest = record;
+            }
+            nameOf[i] = slot - 1;
+        }
     }
 
-    QSet<const NetworkModel *> added;
-    auto add = [&](const NetworkModelPtr &record) {
-        if (!added.contains(record.get())) {
-            added.insert(record.get());
-            result.append(record);
-        }
-    };
-    add(m_scanedResults.first());
+    const NetworkModelPtr &head = m_scanedResults.first();
+    result.append(head);
     const QString joinedSsid = m_connectedNetwork ? m_connectedNetwork->ssid : QString();
-    for (const NetworkModelPtr &record : m_scanedResults) {
-        if (record->ssid.isNull())
-            add(record);
-        else if (!joinedSsid.isNull() && record->ssid == joinedSsid)
-            add(m_connectedNetwork);
-        else if (record->rssi == strongest.value(record->ssid)->rssi)
-            add(record); // ties with the strongest keep their own dot
-        else
-            add(strongest.value(record->ssid));
+    bool joinedAdded = head == m_connectedNetwork;
+    for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
+        const NetworkModelPtr &record = m_scanedResults.at(i);
+        if (nameOf.at(i) < 0) { // hidden: each on its own
+            if (record != head)
+                result.append(record);
+            continue;
+        }
+        Name &name = names[nameOf.at(i)];
+        if (!joinedSsid.isNull() && record->ssid == joinedSsid) {
+            if (!joinedAdded)
+                result.append(m_connectedNetwork);
+            joinedAdded = true;
+        } else if (record->rssi == name.strongest->rssi) {
+            // Ties with the strongest keep their own dot.
+            if (record != head && (record != name.strongest || !name.added))
+                result.append(record);
+            name.added = name.added || record == name.strongest;
+        } else if (!name.added) {
+            if (name.strongest != head)
+                result.append(name.strongest);
+            name.added = true;
+        }
     }
     return result;
 }
