@@ -119,8 +119,8 @@ void TestNetworkTableModel::cells() {
 
 // Tick after tick, each handed out once, in order: the table's one reload
 // (totals, legend, the joined row plotted and announced), the connection
-// panel, the records that aged out, the radar and the graph. While the
-// adapter is off the table is empty and its totals blank.
+// panel, the records that aged out, then the radar. While the adapter is off
+// the table is empty and its totals blank.
 void TestNetworkTableModel::oneReloadPerTick() {
     TickDispatcher &ticks = m_f->ticks;
     connect(&ticks, &TickDispatcher::joinedNetworkTick, this,
@@ -129,30 +129,21 @@ void TestNetworkTableModel::oneReloadPerTick() {
             [this](const NetworkList &aged) { m_log << "aged " + QString::number(aged.size()); });
     connect(&ticks, &TickDispatcher::radarTick, this,
             [this](const NetworkList &list) { m_log << "radar " + QString::number(list.size()); });
-    connect(&ticks, &TickDispatcher::graphTick, this, [this] { m_log << "graph"; });
     const QStringList three = {"Alpha:-60", "Bravo:-40", "Charlie:-70"};
-    const QString shown = "totals '3' '3', labels";
+    const QString shown = "totals '3' '3', labels, ", clear = "clear|clear|clear";
+    const QString left = shown + "totals '0' '0', joined none, panel none, ";
+    const QString off = "totals '' '', joined none, panel none, radar 3, ";
     const std::tuple<QStringList, int, bool, QString> steps[] = {
         // heard, joined, powered; the tick's effects, then the row highlights
         {three, 2, true,
-         shown + ", plot 03, joined Charlie, panel Charlie, radar 3, graph, orange|clear|clear"},
-        {three, 2, true,
-         shown + ", joined Charlie, panel Charlie, radar 3, graph, orange|clear|clear"},
-        {three, -1, true,
-         shown + ", totals '0' '0', joined none, panel none, radar 3, graph, clear|clear|clear"},
-        {{}, -1, false, "totals '' '', joined none, panel none, radar 3, graph, "},
-        {{}, -1, false, "totals '' '', joined none, panel none, radar 3, graph, "},
-        {{},
-         -1,
-         true,
-         shown + ", totals '0' '0', joined none, panel none, radar 3, graph, "
-                 "clear|clear|clear"},
-        {{},
-         -1,
-         true,
-         shown + ", totals '0' '0', joined none, panel none, aged 3, radar 3, graph, "
-                 "clear|clear|clear"},
-        {{}, -1, true, "labels, joined none, panel none, radar 0, graph, "},
+         shown + "plot 03, joined Charlie, panel Charlie, radar 3, orange|clear|clear"},
+        {three, 2, true, shown + "joined Charlie, panel Charlie, radar 3, orange|clear|clear"},
+        {three, -1, true, left + "radar 3, " + clear},
+        {{}, -1, false, off},
+        {{}, -1, false, off},
+        {{}, -1, true, left + "radar 3, " + clear},
+        {{}, -1, true, left + "aged 3, radar 3, " + clear},
+        {{}, -1, true, "labels, joined none, panel none, radar 0, "},
     };
     for (const auto &[heard, joined, powered, effects] : steps) {
         m_log.clear();
