@@ -22,9 +22,9 @@ class QVBoxLayout;
 class ScanCycle;
 class SettingsChangeSequence;
 class TickDispatcher;
-struct ScanTick;
 class ToolbarStrip;
 class VendorLookup;
+struct ScanTick;
 
 // The main window and the composition root: it owns the preferences, the
 // scan cycle and the dispatcher that hands its ticks to the views, the
