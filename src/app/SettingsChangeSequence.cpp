@@ -1,7 +1,7 @@
 #include "SettingsChangeSequence.h"
 
 #include "AppLog.h"
-#include "netlist/PlottingState.h"
+#include "graph/PlottingState.h"
 #include "scan/ALUtilities.h"
 #include "scan/NetworkScanner.h"
 #include "scan/ScanCycle.h"

@@ -9,9 +9,9 @@ namespace StartupOrder {
 void queueFirstScanThenPolling(ScanCycle &cycle) {
     cycle.scanForAvailableNetworks();
     auto once = std::make_shared<QMetaObject::Connection>();
-    // Connected after the table's own reload, so it runs after the table
-    // has drawn the first result.
-    *once = QObject::connect(&cycle, &ScanCycle::tableReloadRequested, &cycle, [&cycle, once] {
+    // Connected after the views' hand-out, so it runs after the table has
+    // shown the first result.
+    *once = QObject::connect(&cycle, &ScanCycle::tickFinished, &cycle, [&cycle, once] {
         QObject::disconnect(*once);
         cycle.pollingActivation();
     });

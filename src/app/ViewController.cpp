@@ -6,9 +6,10 @@
 #include "PowerButtonLook.h"
 #include "SettingsChangeSequence.h"
 #include "StartupOrder.h"
+#include "TickDispatcher.h"
 #include "WindowPanes.h"
+#include "graph/PlottingState.h"
 #include "netlist/NetworkGridPane.h"
-#include "netlist/PlottingState.h"
 #include "netlist/VendorLookup.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
@@ -48,7 +49,8 @@ ViewController::ViewController(std::shared_ptr<PreferenceStore> store, Interface
     m_cycle = std::make_unique<ScanCycle>([this] { return m_source.current(); }, m_prefs);
     m_cycle->setLocateHooks(
         {[this] { return m_locate.locateArray; }, [this] { return m_locate.locateModel; }});
-    m_plotting = std::make_unique<PlottingState>(m_cycle->colorPool);
+    m_ticks = std::make_unique<TickDispatcher>(*m_cycle);
+    m_plotting = std::make_unique<PlottingState>();
     m_vendors = std::make_unique<VendorLookup>(m_prefs, network);
     m_settingsChange = std::make_unique<SettingsChangeSequence>(
         *m_cycle, *m_plotting, m_prefs, [this] { return m_source.current(); });
@@ -106,9 +108,8 @@ void ViewController::buildWindow() {
     auto *gridPane = new RoundedPane(QStringLiteral("networkGridPane"), central);
     auto *gridLayout = new QVBoxLayout(gridPane);
     gridLayout->setContentsMargins(6, 6, 6, 6);
-    m_grid = new NetworkGridPane({m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(),
-                                  &m_locate, [this] { return m_source.current(); }},
-                                 gridPane);
+    m_grid = new NetworkGridPane(
+        {m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(), &m_locate}, gridPane);
     gridLayout->addWidget(m_grid);
     m_containerStack->addWidget(gridPane, 5);
     m_containerStack->addWidget(buildHistoryPane(), 3);
@@ -157,20 +158,27 @@ QWidget *ViewController::buildHistoryPane() {
 }
 
 void ViewController::wireCycle() {
-    connect(m_cycle.get(), &ScanCycle::tableReloadRequested, this, [this] {
-        m_tableRows = m_cycle->scanedResults();
-        showStatus();
-    });
+    connect(m_ticks.get(), &TickDispatcher::tableTick, this, &ViewController::showTick);
     connect(m_cycle.get(), &ScanCycle::pollingChanged, this, [this] {
         if (m_toolbar->selected() == ToolbarButton::Polling)
             pollingButtonAction();
     });
-    connect(m_grid, &NetworkGridPane::adapterPoweredShown, this, &ViewController::showPowered);
     connect(m_grid, &NetworkGridPane::exitLocateRequested, this, &ViewController::exitLocate);
     connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, m_grid,
             &NetworkGridPane::reload);
-    connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, this,
-            [this] { m_tableRows = m_cycle->scanedResults(); });
+}
+
+// The adapter's power as the interface last knew it goes first: the table
+// shows no rows while it is off.
+void ViewController::showTick(const ScanTick &tick) {
+    const WirelessInterface *iface = m_source.current();
+    showPowered(iface && iface->powered());
+    m_grid->showTick(tick);
+    showStatus(tick.scanError);
+}
+
+NetworkList ViewController::tableRows() const {
+    return m_grid ? m_grid->records() : NetworkList{};
 }
 
 void ViewController::wireSource() {
@@ -186,10 +194,10 @@ void ViewController::showInterface() {
     showPowered(iface && iface->powered());
 }
 
-void ViewController::showStatus() {
+void ViewController::showStatus(const QString &scanError) {
     QString line;
-    if (const QString failure = m_cycle->lastScanError(); !failure.isEmpty())
-        line = QStringLiteral("Scan failed: %1").arg(failure);
+    if (!scanError.isEmpty())
+        line = QStringLiteral("Scan failed: %1").arg(scanError);
     else if (const WirelessInterface *iface = m_source.current())
         line = iface->statusNote();
     if (line.isEmpty())
@@ -282,7 +290,7 @@ void ViewController::exportNetworkAction() {
         return;
     const QString path = NetworkExport::withCsvSuffix(chosen);
     QString error;
-    if (!NetworkExport::writeNetworkList(path, m_tableRows, m_cycle->connectedNetwork(), m_prefs,
+    if (!NetworkExport::writeNetworkList(path, tableRows(), m_cycle->connectedNetwork(), m_prefs,
                                          &error))
         QMessageBox::critical(this, QStringLiteral("Export Network"), error);
 }
@@ -295,6 +303,7 @@ void ViewController::exitLocate() {
 
 void ViewController::showPowered(bool powered) {
     m_connection->powerButton()->showLook(PowerButtonLook::forPowered(powered));
+    m_grid->setAdapterPowered(powered);
 }
 
 void ViewController::enableOrDisable() {

@@ -21,12 +21,15 @@ class QNetworkAccessManager;
 class QVBoxLayout;
 class ScanCycle;
 class SettingsChangeSequence;
+class TickDispatcher;
 class ToolbarStrip;
 class VendorLookup;
+struct ScanTick;
 
 // The main window and the composition root: it owns the preferences, the
-// scan cycle, the plotting choices, the vendor look-up and locate state,
-// builds the panes and wires them. The rules live in the objects it owns.
+// scan cycle and the dispatcher that hands its ticks to the views, the
+// plotting choices, the vendor look-up and locate state, builds the panes and
+// wires them. The rules live in the objects it owns.
 class ViewController : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,6 +47,7 @@ public:
 
     Preferences &preferences() { return m_prefs; }
     ScanCycle &cycle() const { return *m_cycle; }
+    TickDispatcher &ticks() const { return *m_ticks; }
     PlottingState &plotting() const { return *m_plotting; }
     LocateState &locate() { return m_locate; }
     SettingsChangeSequence &settingsChange() const { return *m_settingsChange; }
@@ -51,8 +55,8 @@ public:
     DropDownPanelHost *panelHost() const { return m_panelHost; }
     NetworkGridPane *gridPane() const { return m_grid; }
     ConnectionArea *connectionArea() const { return m_connection; }
-    // The display list as the table showed it last: what an export writes.
-    const NetworkList &tableRows() const { return m_tableRows; }
+    // The rows the table shows, in its order: what an export writes.
+    NetworkList tableRows() const;
 
     void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
 
@@ -83,19 +87,20 @@ private:
     void wireSource();
     void showEmptyPanel(ToolbarButton button);
     void runMenuAction(MenuAction action);
+    void showTick(const ScanTick &tick);
     void showPowered(bool powered);
-    void showStatus();
+    void showStatus(const QString &scanError);
     void showInterface();
     QString askSavePath();
 
     Preferences m_prefs;
     InterfaceSource &m_source;
     std::unique_ptr<ScanCycle> m_cycle;
+    std::unique_ptr<TickDispatcher> m_ticks;
     std::unique_ptr<PlottingState> m_plotting;
     std::unique_ptr<VendorLookup> m_vendors;
     std::unique_ptr<SettingsChangeSequence> m_settingsChange;
     LocateState m_locate;
-    NetworkList m_tableRows;
     SavePathChooser m_chooseSavePath;
     bool m_appeared = false;
 

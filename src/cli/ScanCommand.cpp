@@ -169,7 +169,7 @@ void runTicks(ScanCycle &cycle, const ScanOptions &options, const TracedInterfac
     QEventLoop loop;
     int reloads = 0;
     const int pauseMs = static_cast<int>(options.intervalSeconds * 1000.0);
-    QObject::connect(&cycle, &ScanCycle::tableReloadRequested, &loop, [&] {
+    QObject::connect(&cycle, &ScanCycle::tickFinished, &loop, [&] {
         ++reloads;
         if (traced)
             traceTick(cycle, *traced, reloads);

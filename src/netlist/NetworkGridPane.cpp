@@ -1,10 +1,10 @@
 #include "NetworkGridPane.h"
 
 #include "NetworkTableModel.h"
-#include "PlottingState.h"
 #include "SignalBarDelegate.h"
 #include "TableHeaderView.h"
 #include "VendorLookup.h"
+#include "graph/PlottingState.h"
 #include "radar/LocateState.h"
 #include "scan/ScanCycle.h"
 #include "shell/Theme.h"
@@ -25,9 +25,8 @@ NetworkGridPane::NetworkGridPane(const Context &context, QWidget *parent)
     : QWidget(parent)
     , m_context(context)
     , m_cycle(context.cycle) {
-    m_model = new NetworkTableModel({context.cycle, context.prefs, context.vendors,
-                                     context.plotting, context.locate, context.interface},
-                                    this);
+    m_model = new NetworkTableModel(
+        {context.prefs, context.vendors, context.plotting, context.locate}, this);
     buildTable();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -38,7 +37,8 @@ NetworkGridPane::NetworkGridPane(const Context &context, QWidget *parent)
     m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
 
     connectModel();
-    connectCycle();
+    if (m_cycle)
+        m_cycle->setTableSorter(m_sort.sorter());
 }
 
 // The cycle may outlive the pane: it must not call into a sorter that is gone.
@@ -49,6 +49,10 @@ NetworkGridPane::~NetworkGridPane() {
 
 QTableView *NetworkGridPane::tableView() const {
     return m_table;
+}
+
+NetworkList NetworkGridPane::records() const {
+    return m_model->records();
 }
 
 void NetworkGridPane::buildTable() {
@@ -117,19 +121,9 @@ QWidget *NetworkGridPane::buildTotals() {
     return totals;
 }
 
-void NetworkGridPane::connectCycle() {
-    ScanCycle *cycle = m_context.cycle;
-    cycle->setTableSorter(m_sort.sorter());
-    connect(cycle, &ScanCycle::tableReloadRequested, this, &NetworkGridPane::reload);
-    connect(cycle, &ScanCycle::displayListSorted, this, &NetworkGridPane::reload);
-    connect(cycle, &ScanCycle::totalsChanged, this, &NetworkGridPane::setTotals);
-}
-
 void NetworkGridPane::connectModel() {
     connect(m_model, &NetworkTableModel::connectedToNetwork, this,
             &NetworkGridPane::connectedToNetwork);
-    connect(m_model, &NetworkTableModel::adapterPoweredShown, this,
-            &NetworkGridPane::adapterPoweredShown);
     connect(m_model, &NetworkTableModel::totalsTextChanged, this, &NetworkGridPane::setTotals);
     connect(m_model, &NetworkTableModel::networkLabelsRearrangeRequested, m_context.plotting,
             &PlottingState::rearrangeNetworkLabelsRequested);
@@ -140,8 +134,16 @@ void NetworkGridPane::connectModel() {
     connect(m_table, &QWidget::customContextMenuRequested, this, &NetworkGridPane::openRowMenu);
 }
 
+void NetworkGridPane::showTick(const ScanTick &tick) {
+    m_model->showTick(tick);
+}
+
 void NetworkGridPane::reload() {
     m_model->reload();
+}
+
+void NetworkGridPane::setAdapterPowered(bool powered) {
+    m_model->setAdapterPowered(powered);
 }
 
 void NetworkGridPane::setTotals(const QString &ssidTotal, const QString &bssidTotal) {
@@ -149,8 +151,8 @@ void NetworkGridPane::setTotals(const QString &ssidTotal, const QString &bssidTo
     m_totalBssids->setText(bssidTotal);
 }
 
-// The cycle applies the new order to the display list, keeps the joined
-// network first and announces the change, which reloads the table.
+// The cycle applies the new order, joined network first, to its display list
+// (the next ticks keep it) and to the rows shown, which the table reloads.
 void NetworkGridPane::sortByHeader(int logicalIndex) {
     const QString columnId =
         m_model->headerData(logicalIndex, Qt::Horizontal, NetworkTableModel::ColumnIdRole)
@@ -159,8 +161,12 @@ void NetworkGridPane::sortByHeader(int logicalIndex) {
     m_header->setSortIndicatorShown(true);
     m_header->setSortIndicator(logicalIndex,
                                m_sort.firstAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
-    if (m_cycle)
-        m_cycle->sortTableView();
+    if (!m_cycle)
+        return;
+    m_cycle->sortTableView();
+    NetworkList rows = m_model->records();
+    m_cycle->sortTableView(rows);
+    m_model->showList(rows);
 }
 
 void NetworkGridPane::openRowMenu(const QPoint &viewportPos) {

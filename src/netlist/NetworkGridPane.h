@@ -3,6 +3,7 @@
 #include "RowMenu.h"
 #include "SortDescriptors.h"
 #include "scan/NetworkModel.h"
+#include "scan/ScanTick.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,35 +19,35 @@ class QTableView;
 class ScanCycle;
 class TableHeaderView;
 class VendorLookup;
-class WirelessInterface;
 struct LocateState;
 
 // The network grid pane: the table of networks in range and, below it, the
-// two totals. It reloads itself whenever the scan cycle rebuilt or re-sorted
-// the display list, sorts on header clicks and offers locate mode per row.
+// two totals. It shows each tick it is handed, sorts on header clicks and
+// offers locate mode per row.
 class NetworkGridPane : public QWidget {
     Q_OBJECT
 public:
     struct Context {
-        ScanCycle *cycle; // display list, connectedNetwork, colorPool, sortTableView
+        ScanCycle *cycle; // the table's sort order is applied there
         const Preferences *prefs;
         VendorLookup *vendors;
         PlottingState *plotting;
         LocateState *locate;
-        std::function<WirelessInterface *()> interface; // joined BSSID, powered; may return null
     };
 
     explicit NetworkGridPane(const Context &context, QWidget *parent = nullptr);
     ~NetworkGridPane() override;
 
     QTableView *tableView() const;
+    NetworkList records() const; // the rows shown, in order
 
 public Q_SLOTS:
-    void reload(); // one table reload with its side effects
+    void showTick(const ScanTick &tick); // the tick's one table reload
+    void reload();                       // the rows shown, re-derived
+    void setAdapterPowered(bool powered);
 
 Q_SIGNALS:
     void connectedToNetwork(const NetworkModelPtr &record); // null: not joined / nothing to show
-    void adapterPoweredShown(bool powered);                 // Enable/Disable button state
     void locateRequested();     // row menu "Locate" (locate->locateModel already set)
     void exitLocateRequested(); // row menu "Exit Locate"
 
@@ -54,7 +55,6 @@ private:
     void buildTable();
     void sizeTextColumns();
     QWidget *buildTotals();
-    void connectCycle();
     void connectModel();
     void setTotals(const QString &ssidTotal, const QString &bssidTotal);
     void sortByHeader(int logicalIndex);

@@ -1,15 +1,12 @@
 #include "NetworkTableModel.h"
 
-#include "PlottingState.h"
+#include "RowDiff.h"
 #include "SignalScale.h"
 #include "VendorLookup.h"
+#include "graph/PlottingState.h"
 #include "radar/LocateState.h"
 #include "scan/ALUtilities.h"
-#include "scan/ScanCycle.h"
-#include "scan/WirelessInterface.h"
 #include "settings/Preferences.h"
-
-#include <QSet>
 
 namespace {
 
@@ -24,7 +21,7 @@ bool sameBssid(const NetworkModel *a, const NetworkModel &b) {
 NetworkTableModel::NetworkTableModel(Sources sources, QObject *parent)
     : QAbstractTableModel(parent)
     , m_sources(std::move(sources)) {
-    Q_ASSERT(m_sources.cycle && m_sources.prefs && m_sources.plotting);
+    Q_ASSERT(m_sources.prefs && m_sources.plotting);
 }
 
 const QStringList &NetworkTableModel::columnIds() {
@@ -166,7 +163,6 @@ bool NetworkTableModel::setData(const QModelIndex &index, const QVariant &value,
     const bool on = static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked;
     m_sources.plotting->setPlotted(row.record, on);
     row.checked = m_sources.plotting->isPlotted(row.record->bssid);
-    m_shownChecks.insert(row.record->bssid, row.checked);
     Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -187,28 +183,32 @@ bool NetworkTableModel::isLocating() const {
     return m_sources.locate && m_sources.locate->isLocating();
 }
 
-// Nothing can be scanned while the adapter is off, so the table is empty
-// then; a computer that is merely not joined still lists what is in range.
-bool NetworkTableModel::adapterPowered(WirelessInterface *iface) const {
-    return iface && iface->powered();
+void NetworkTableModel::showTick(const ScanTick &tick) {
+    m_joined = tick.joined;
+    m_joinedBssid = tick.joinedBssid;
+    if (m_powered && !tick.ssidTotal.isEmpty())
+        Q_EMIT totalsTextChanged(tick.ssidTotal, tick.bssidTotal);
+    reloadRows(tick.displayList);
+}
+
+void NetworkTableModel::showList(const NetworkList &records) {
+    reloadRows(records);
 }
 
 void NetworkTableModel::reload() {
-    WirelessInterface *iface = m_sources.interface ? m_sources.interface() : nullptr;
-    if (!adapterPowered(iface)) {
+    reloadRows(records());
+}
+
+void NetworkTableModel::reloadRows(const NetworkList &records) {
+    if (!m_powered) {
         showRows({});
         Q_EMIT totalsTextChanged(QString(), QString());
-        Q_EMIT adapterPoweredShown(false);
         Q_EMIT connectedToNetwork(nullptr);
         return;
     }
-    Q_EMIT adapterPoweredShown(true);
     Q_EMIT networkLabelsRearrangeRequested();
-
-    const NetworkList records = m_sources.cycle->scanedResults();
-    const QString joinedBssid = iface->bssid();
     plotJoinedRow(records);
-    showRows(rowsFor(records, joinedBssid));
+    showRows(rowsFor(records));
 
     const bool joinedFirst = !m_rows.isEmpty() && m_rows.first().highlight == RowHighlight::Joined;
     if (!m_rows.isEmpty() && !joinedFirst)
@@ -221,64 +221,66 @@ void NetworkTableModel::reload() {
 void NetworkTableModel::plotJoinedRow(const NetworkList &records) {
     if (records.isEmpty() || isLocating())
         return;
-    const NetworkModelPtr connected = m_sources.cycle->connectedNetwork();
-    if (sameBssid(connected.get(), *records.first()))
+    if (sameBssid(m_joined.get(), *records.first()))
         m_sources.plotting->plotJoinedNetwork(records.first());
 }
 
-QList<NetworkTableModel::Row> NetworkTableModel::rowsFor(const NetworkList &records,
-                                                         const QString &joinedBssid) {
+QList<NetworkTableModel::Row> NetworkTableModel::rowsFor(const NetworkList &records) {
+    // Entering locate mode freezes the check boxes as they are shown.
+    if (isLocating() && !m_checksFrozen) {
+        m_frozenChecks.clear();
+        for (const Row &row : std::as_const(m_rows))
+            m_frozenChecks.insert(row.record->bssid, row.checked);
+    }
+    m_checksFrozen = isLocating();
+
+    // The unit is read once per reload: every row shows the same one.
+    const bool percent = m_sources.prefs->isPercent();
     QList<Row> rows;
     rows.reserve(records.size());
-    for (int i = 0; i < records.size(); ++i)
-        rows.append(rowFor(records.at(i), i, joinedBssid));
-    if (!isLocating()) {
-        m_shownChecks.clear();
-        for (const Row &row : std::as_const(rows))
-            m_shownChecks.insert(row.record->bssid, row.checked);
+    for (int i = 0; i < records.size(); ++i) {
+        const NetworkModelPtr &record = records.at(i);
+        Row row;
+        row.record = record;
+        row.vendor = vendorFor(*record);
+        row.highlight = highlightFor(*record, i);
+        row.checked = checkedFor(*record, i);
+        row.signal = percent ? ALUtilities::signalInPercent(record->rssi) : record->rssi;
+        row.percent = percent;
+        rows.append(std::move(row));
     }
     return rows;
-}
-
-NetworkTableModel::Row NetworkTableModel::rowFor(const NetworkModelPtr &record, int position,
-                                                 const QString &joinedBssid) {
-    Row row;
-    row.record = record;
-    row.vendor = vendorFor(*record);
-    row.highlight = highlightFor(*record, position, joinedBssid);
-    row.checked = checkedFor(*record, position);
-    row.signal = ALUtilities::getSignalstrengthForNetwork(record->rssi, *m_sources.prefs);
-    row.percent = m_sources.prefs->isPercent();
-    return row;
 }
 
 // Row 0 is orange when it is the joined network; while locating, the
 // located network's row (never row 0) is yellow.
 NetworkTableModel::RowHighlight NetworkTableModel::highlightFor(const NetworkModel &record,
-                                                                int position,
-                                                                const QString &joinedBssid) const {
+                                                                int position) const {
     if (position == 0)
-        return !joinedBssid.isNull() && joinedBssid == record.bssid ? RowHighlight::Joined
-                                                                    : RowHighlight::None;
+        return !m_joinedBssid.isNull() && m_joinedBssid == record.bssid ? RowHighlight::Joined
+                                                                        : RowHighlight::None;
     if (isLocating() && sameBssid(m_sources.locate->locateModel.get(), record))
         return RowHighlight::Located;
     return RowHighlight::None;
 }
 
 bool NetworkTableModel::checkedFor(const NetworkModel &record, int position) const {
-    if (isLocating())
-        return m_shownChecks.value(record.bssid, false);
-    if (position == 0 && sameBssid(m_sources.cycle->connectedNetwork().get(), record))
+    if (m_checksFrozen)
+        return m_frozenChecks.value(record.bssid, false);
+    if (position == 0 && sameBssid(m_joined.get(), record))
         return true;
     return m_sources.plotting->isPlotted(record.bssid);
 }
 
 // The cache first, then the vendor file; a web look-up that had to start
 // shows "Unknown" until its answer arrives. A found name is kept on the
-// record for the CSV export.
+// record for the CSV export. A record that carries its name already shows it
+// without a look-up: the cache only grows, so it still holds the same name.
 QString NetworkTableModel::vendorFor(NetworkModel &record) const {
     if (!m_sources.vendors || record.bssid.isNull())
         return unknownVendor;
+    if (!record.vendor.isEmpty() && record.vendor != unknownVendor)
+        return record.vendor;
     const auto cached = m_sources.vendors->vendorDict.constFind(record.bssid);
     if (cached != m_sources.vendors->vendorDict.constEnd()) {
         record.vendor = *cached;
@@ -306,103 +308,59 @@ void NetworkTableModel::vendorCached(const QString &bssid, const QString &vendor
     }
 }
 
-// Moves the rows to the new list in small steps: rows whose record left
-// are removed, new records are appended, then the rows are put in the new
-// order and only the rows whose cells changed are reported.
-void NetworkTableModel::showRows(const QList<Row> &next) {
-    QSet<const NetworkModel *> distinct;
-    for (const Row &row : next)
-        distinct.insert(row.record.get());
-    if (distinct.size() != next.size()) {
-        // The same record twice: rows cannot follow records, start afresh.
+// Brings the rows to `next` in steps that keep each row on its record, and
+// reports only the rows whose cells changed.
+void NetworkTableModel::showRows(QList<Row> next) {
+    auto keys = [](const QList<Row> &rows) {
+        QList<RowDiff::Key> list;
+        list.reserve(rows.size());
+        for (const Row &row : rows)
+            list.append(row.record.get());
+        return list;
+    };
+    const RowDiff diff(keys(m_rows), keys(next));
+    if (!diff.followsKeys()) {
         beginResetModel();
-        m_rows = next;
+        m_rows = std::move(next);
         endResetModel();
         return;
     }
-    removeRowsMissingFrom(next);
-    appendRowsNewIn(next);
-    reorderLike(next);
-    refreshChanged(next);
-}
-
-void NetworkTableModel::removeRowsMissingFrom(const QList<Row> &next) {
-    QSet<const NetworkModel *> wanted;
-    for (const Row &row : next)
-        wanted.insert(row.record.get());
-    auto kept = [&](int i) { return wanted.contains(m_rows.at(i).record.get()); };
-    for (int last = static_cast<int>(m_rows.size()) - 1; last >= 0;) {
-        if (kept(last)) {
-            --last;
-            continue;
-        }
-        int first = last;
-        while (first > 0 && !kept(first - 1))
-            --first;
-        beginRemoveRows({}, first, last);
-        m_rows.remove(first, last - first + 1);
+    for (const RowDiff::Range &gone : diff.removals()) {
+        beginRemoveRows({}, gone.first, gone.last);
+        m_rows.remove(gone.first, gone.last - gone.first + 1);
         endRemoveRows();
-        last = first - 1;
+    }
+    if (!diff.appended().isEmpty()) {
+        const int first = static_cast<int>(m_rows.size());
+        beginInsertRows({}, first, first + static_cast<int>(diff.appended().size()) - 1);
+        for (int from : diff.appended())
+            m_rows.append(next.at(from));
+        endInsertRows();
+    }
+    if (diff.moved())
+        moveRows(diff.targets());
+    const auto changed = RowDiff::changedRanges(
+        static_cast<int>(next.size()), [&](int i) { return !(m_rows.at(i) == next.at(i)); });
+    for (const RowDiff::Range &range : changed) {
+        for (int i = range.first; i <= range.last; ++i)
+            m_rows[i] = std::move(next[i]);
+        Q_EMIT dataChanged(index(range.first, 0), index(range.last, ColumnCount - 1));
     }
 }
 
-void NetworkTableModel::appendRowsNewIn(const QList<Row> &next) {
-    QSet<const NetworkModel *> present;
-    for (const Row &row : std::as_const(m_rows))
-        present.insert(row.record.get());
-    QList<Row> added;
-    for (const Row &row : next) {
-        if (!present.contains(row.record.get()))
-            added.append(row);
-    }
-    if (added.isEmpty())
-        return;
-    const int first = static_cast<int>(m_rows.size());
-    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-    m_rows.append(added);
-    endInsertRows();
-}
-
-// Same records as `next` by now; persistent indexes (the selection) move
-// with their records.
-void NetworkTableModel::reorderLike(const QList<Row> &next) {
-    QHash<const NetworkModel *, int> target;
-    bool moved = false;
-    for (int i = 0; i < next.size(); ++i) {
-        target.insert(next.at(i).record.get(), i);
-        moved = moved || m_rows.at(i).record != next.at(i).record;
-    }
-    if (!moved)
-        return;
+// Puts the row at each position i at targets[i]; persistent indexes (the
+// selection) move with their rows.
+void NetworkTableModel::moveRows(const QList<int> &targets) {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<Row> reordered(m_rows.size());
-    for (const Row &row : std::as_const(m_rows))
-        reordered[target.value(row.record.get())] = row;
+    for (int i = 0; i < m_rows.size(); ++i)
+        reordered[targets.at(i)] = std::move(m_rows[i]);
+    m_rows = std::move(reordered);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
     for (const QModelIndex &old : from)
-        to.append(index(target.value(m_rows.at(old.row()).record.get()), old.column()));
-    m_rows = reordered;
+        to.append(index(targets.at(old.row()), old.column()));
     changePersistentIndexList(from, to);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void NetworkTableModel::refreshChanged(const QList<Row> &next) {
-    int first = -1;
-    auto flush = [&](int last) {
-        if (first >= 0)
-            Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
-        first = -1;
-    };
-    for (int i = 0; i < next.size(); ++i) {
-        if (m_rows.at(i) == next.at(i)) {
-            flush(i - 1);
-            continue;
-        }
-        m_rows[i] = next.at(i);
-        if (first < 0)
-            first = i;
-    }
-    flush(static_cast<int>(next.size()) - 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/NetworkModel.h"
+#include "scan/ScanTick.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -10,17 +11,17 @@
 
 class PlottingState;
 class Preferences;
-class ScanCycle;
 class VendorLookup;
-class WirelessInterface;
 struct LocateState;
 
-// The network table: one row per record of the display list. Each reload()
-// re-derives every cell and does the once-per-reload side effects: the
-// joined network is announced and plotted, vendors are looked up and the
-// totals are blanked when they would mislead. Rows follow their records
-// across reloads (removed, inserted and moved rather than reset), so the
-// selection and the scroll position survive a polling tick.
+// The network table: one row per record of the display list. It reloads once
+// per polling tick, from the tick alone (it asks no interface), re-deriving
+// every cell and doing the once-per-reload side effects: the joined network
+// is announced and plotted, vendors are looked up and the totals are shown,
+// or blanked when they would mislead. Rows follow their records across
+// reloads (removed, appended and moved rather than reset; see RowDiff), so
+// the selection and the scroll position survive a tick, and only rows whose
+// cells changed are reported.
 //
 // Colours stay with the widgets: the model answers with roles (which
 // highlight, which padlock, how full the level bar is).
@@ -56,12 +57,10 @@ public:
     enum class RowHighlight { None, Joined, Located };
 
     struct Sources {
-        ScanCycle *cycle = nullptr;         // display list, connected network
         const Preferences *prefs = nullptr; // display unit
         VendorLookup *vendors = nullptr;    // null: every vendor reads "Unknown"
         PlottingState *plotting = nullptr;
-        LocateState *locate = nullptr;                  // null: never locating
-        std::function<WirelessInterface *()> interface; // may return null
+        LocateState *locate = nullptr; // null: never locating
     };
 
     explicit NetworkTableModel(Sources sources, QObject *parent = nullptr);
@@ -81,14 +80,22 @@ public:
     NetworkList records() const;
 
 public Q_SLOTS:
+    // The reload of a finished tick: its display list, joined network and totals.
+    void showTick(const ScanTick &tick);
+    // The same tick's records in another order (the user sorted the table).
+    void showList(const NetworkList &records);
+    // The rows shown, re-derived (the display unit or locate mode changed).
     void reload();
+    // While the adapter is off nothing can be heard: from the next reload on
+    // the table is empty and the totals blank, until it is on again.
+    void setAdapterPowered(bool powered) { m_powered = powered; }
     // A web answer arrived: the vendor cell shows it without waiting for the
     // next reload.
     void vendorCached(const QString &bssid, const QString &vendor);
 
 Q_SIGNALS:
-    void connectedToNetwork(const NetworkModelPtr &record); // null: not joined, nothing shown
-    void adapterPoweredShown(bool powered);
+    // Once per reload. Null: not joined, or nothing shown.
+    void connectedToNetwork(const NetworkModelPtr &record);
     void totalsTextChanged(const QString &ssidTotal, const QString &bssidTotal);
     void networkLabelsRearrangeRequested();
 
@@ -104,24 +111,22 @@ private:
     };
 
     bool isLocating() const;
-    bool adapterPowered(WirelessInterface *iface) const;
+    void reloadRows(const NetworkList &records);
     void plotJoinedRow(const NetworkList &records);
-    QList<Row> rowsFor(const NetworkList &records, const QString &joinedBssid);
-    Row rowFor(const NetworkModelPtr &record, int position, const QString &joinedBssid);
-    RowHighlight highlightFor(const NetworkModel &record, int position,
-                              const QString &joinedBssid) const;
+    QList<Row> rowsFor(const NetworkList &records);
+    RowHighlight highlightFor(const NetworkModel &record, int position) const;
     bool checkedFor(const NetworkModel &record, int position) const;
     QString vendorFor(NetworkModel &record) const;
     QString displayText(const Row &row, int column) const;
-
-    void showRows(const QList<Row> &next);
-    void removeRowsMissingFrom(const QList<Row> &next);
-    void appendRowsNewIn(const QList<Row> &next);
-    void reorderLike(const QList<Row> &next);
-    void refreshChanged(const QList<Row> &next);
+    void showRows(QList<Row> next);
+    void moveRows(const QList<int> &targets);
 
     Sources m_sources;
     QList<Row> m_rows;
-    // Check boxes as last shown outside locate mode: they stay so while locating.
-    QHash<QString, bool> m_shownChecks;
+    bool m_powered = true;
+    NetworkModelPtr m_joined; // of the last tick
+    QString m_joinedBssid;    // of the last tick
+    // Check boxes as shown when locate mode began: they stay so while locating.
+    QHash<QString, bool> m_frozenChecks; // BSSID -> on
+    bool m_checksFrozen = false;
 };

@@ -3,7 +3,7 @@
 # only draw what they compute.
 target_sources(airlume_netlist_core PRIVATE
     NetworkTableModel.cpp NetworkTableModel.h
-    PlottingState.cpp PlottingState.h
+    RowDiff.cpp RowDiff.h
     SignalScale.cpp SignalScale.h
     SortDescriptors.cpp SortDescriptors.h
     RowMenu.cpp RowMenu.h)

@@ -63,8 +63,6 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     // A failed scan still counts: every known network misses it.
     if (scanned)
         mergeRecords(*scanned);
-    else
-        Q_EMIT scanFailed(m_lastScanError);
     const NetworkList aged = countMisses();
 
     m_scanedResults = m_netWorkList5Poll;
@@ -73,9 +71,17 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
         [](const NetworkModelPtr &a, const NetworkModelPtr &b) { return a->rssi > b->rssi; });
     setSelectedWifi();
     sortTableView();
-    queue([this] { Q_EMIT tableReloadRequested(); });
-    updateTotals();
     removeAged(aged);
+
+    ScanTick tick;
+    tick.counter = m_counter;
+    tick.displayList = m_scanedResults;
+    tick.joined = m_connectedNetwork;
+    tick.joinedBssid = m_joinedBssid;
+    countTotals(tick);
+    tick.agedOut = aged;
+    tick.scanError = m_lastScanError;
+    Q_EMIT tickFinished(tick);
 }
 
 void ScanCycle::mergeRecords(const NetworkList &scanned) {
@@ -107,7 +113,7 @@ NetworkList ScanCycle::countMisses() {
 }
 
 // Aged records are still part of this tick's display list; they are gone
-// from the next one.
+// from the merged list, and so from the next tick's.
 void ScanCycle::removeAged(const NetworkList &aged) {
     if (aged.isEmpty())
         return;
@@ -119,15 +125,15 @@ void ScanCycle::removeAged(const NetworkList &aged) {
     }();
     m_netWorkList5Poll.removeIf(
         [&](const NetworkModelPtr &r) { return leaving.contains(r.get()); });
-    for (const NetworkModelPtr &record : aged) {
+    for (const NetworkModelPtr &record : aged)
         m_byBssid.remove(record->bssid);
-        queue([this] { Q_EMIT networkLabelsRearrangeRequested(); });
-    }
-    Q_EMIT networksAgedOut(aged);
 }
 
-void ScanCycle::updateTotals() {
+// The totals are given only when at least two records are named; otherwise
+// the labels keep what they show.
+void ScanCycle::countTotals(ScanTick &tick) const {
     QSet<QString> names;
+    names.reserve(m_scanedResults.size());
     qsizetype named = 0;
     for (const NetworkModelPtr &record : std::as_const(m_scanedResults)) {
         if (record->ssid.isNull())
@@ -137,13 +143,14 @@ void ScanCycle::updateTotals() {
     }
     if (named < 2)
         return;
-    Q_EMIT totalsChanged(QStringLiteral("Total SSID's : %1").arg(names.size()),
-                         QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size()));
+    tick.ssidTotal = QStringLiteral("Total SSID's : %1").arg(names.size());
+    tick.bssidTotal = QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size());
 }
 
 void ScanCycle::setSelectedWifi() {
     WirelessInterface *iface = m_interface ? m_interface() : nullptr;
-    const QString joinedBssid = iface ? iface->bssid() : QString();
+    m_joinedBssid = iface ? iface->bssid() : QString();
+    const QString &joinedBssid = m_joinedBssid;
     if (joinedBssid.isNull()) {
         // Not joined: nothing is the connected network any more, so a network
         // that was left is neither pinned nor exported as connected.
@@ -176,54 +183,75 @@ void ScanCycle::setSelectedWifi() {
     m_scanedResults.insert(m_scanedResults.isEmpty() ? 0 : 1, target);
 }
 
-void ScanCycle::sortTableView() {
+void ScanCycle::sortTableView(NetworkList &list) const {
     if (m_sorter)
-        m_sorter(m_scanedResults);
+        m_sorter(list);
     if (m_connectedNetwork) {
-        m_scanedResults.removeOne(m_connectedNetwork);
-        m_scanedResults.prepend(m_connectedNetwork);
+        list.removeOne(m_connectedNetwork);
+        list.prepend(m_connectedNetwork);
     }
-    Q_EMIT displayListSorted();
 }
 
 // One record per SSID for the radar: the strongest BSSID of each name (the
 // first in list order among equals), the joined BSSID for the joined name,
 // every hidden network on its own, and the display list's head always.
-// Linear: the strongest record of each name is found in one pass.
+// Linear, one hash look-up per named record: the first pass finds the
+// strongest record of each name, the second adds each name's choice once.
 NetworkList ScanCycle::removeDuplicateElements() const {
     NetworkList result;
     if (m_scanedResults.isEmpty())
         return result;
 
-    QHash<QString, NetworkModelPtr> strongest;
-    for (const NetworkModelPtr &record : m_scanedResults) {
-        if (record->ssid.isNull())
-            continue;
-        auto it = strongest.find(record->ssid);
-        if (it == strongest.end())
-            strongest.insert(record->ssid, record);
-        else if (record->rssi > (*it)->rssi)
-            *it = record;
+    struct Name {
+        NetworkModelPtr strongest;
+        bool added = false;
+    };
+    QList<Name> names;
+    QList<qsizetype> nameOf(m_scanedResults.size(), -1); // record -> its entry in names
+    {
+        QHash<QString, qsizetype> index;
+        index.reserve(m_scanedResults.size());
+        for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
+            const NetworkModelPtr &record = m_scanedResults.at(i);
+            if (record->ssid.isNull())
+                continue;
+            qsizetype &slot = index[record->ssid]; // entry + 1; 0 for a new name
+            if (slot == 0) {
+                names.append({record});
+                slot = names.size();
+            } else if (record->rssi > names.at(slot - 1).strongest->rssi) {
+                names[slot - 1].strongest = record;
+            }
+            nameOf[i] = slot - 1;
+        }
     }
 
-    QSet<const NetworkModel *> added;
-    auto add = [&](const NetworkModelPtr &record) {
-        if (!added.contains(record.get())) {
-            added.insert(record.get());
-            result.append(record);
-        }
-    };
-    add(m_scanedResults.first());
+    const NetworkModelPtr &head = m_scanedResults.first();
+    result.append(head);
     const QString joinedSsid = m_connectedNetwork ? m_connectedNetwork->ssid : QString();
-    for (const NetworkModelPtr &record : m_scanedResults) {
-        if (record->ssid.isNull())
-            add(record);
-        else if (!joinedSsid.isNull() && record->ssid == joinedSsid)
-            add(m_connectedNetwork);
-        else if (record->rssi == strongest.value(record->ssid)->rssi)
-            add(record); // ties with the strongest keep their own dot
-        else
-            add(strongest.value(record->ssid));
+    bool joinedAdded = head == m_connectedNetwork;
+    for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
+        const NetworkModelPtr &record = m_scanedResults.at(i);
+        if (nameOf.at(i) < 0) { // hidden: each on its own
+            if (record != head)
+                result.append(record);
+            continue;
+        }
+        Name &name = names[nameOf.at(i)];
+        if (!joinedSsid.isNull() && record->ssid == joinedSsid) {
+            if (!joinedAdded)
+                result.append(m_connectedNetwork);
+            joinedAdded = true;
+        } else if (record->rssi == name.strongest->rssi) {
+            // Ties with the strongest keep their own dot.
+            if (record != head && (record != name.strongest || !name.added))
+                result.append(record);
+            name.added = name.added || record == name.strongest;
+        } else if (!name.added) {
+            if (name.strongest != head)
+                result.append(name.strongest);
+            name.added = true;
+        }
     }
     return result;
 }
@@ -247,7 +275,7 @@ void ScanCycle::refresh() {
 
 void ScanCycle::wifiChanged() {
     m_scanedResults = {};
-    queue([this] { Q_EMIT tableReloadRequested(); });
+    queue([this] { Q_EMIT displayListCleared(); });
 }
 
 void ScanCycle::refreshAction() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ColorPool.h"
 #include "NetworkModel.h"
+#include "ScanTick.h"
 
 #include <QHash>
 #include <QObject>
@@ -14,8 +14,8 @@ class WirelessInterface;
 
 // The main loop: every polling tick scans once, merges the records into the
 // long-lived list by BSSID, ages out radios missed four times in a row and
-// rebuilds the display list (joined network first). What the views must redo
-// is announced by signals, in the order the jobs run on the event loop.
+// rebuilds the display list (joined network first). Each merge is announced
+// once, as a ScanTick, at its end; the tick's radar and graph job runs next.
 class ScanCycle : public QObject {
     Q_OBJECT
 public:
@@ -51,7 +51,9 @@ public:
 
     void scanForAvailableNetworks();
     void setSelectedWifi();
-    void sortTableView();
+    // The table's sort order applied to the display list, joined network first.
+    void sortTableView() { sortTableView(m_scanedResults); }
+    void sortTableView(NetworkList &list) const;
     NetworkList removeDuplicateElements() const;
 
     bool polling() const { return m_polling; }
@@ -63,25 +65,21 @@ public:
     NetworkModelPtr connectedNetwork() const { return m_connectedNetwork; }
     QString lastScanError() const { return m_lastScanError; }
 
-    ColorPool colorPool;
-
 Q_SIGNALS:
-    void tableReloadRequested(); // once per merge, after the tick's radar job
-    void displayListSorted();    // sortTableView reordered the display list
+    void tickFinished(const ScanTick &tick); // once per merge, at its end
+    // The tick's second job, queued when the tick started: it runs after the merge.
     void radarPlotRequested(const NetworkList &records);
     void graphReloadRequested();
-    void networkLabelsRearrangeRequested();
-    void totalsChanged(const QString &ssidTotal, const QString &bssidTotal);
-    void networksAgedOut(const NetworkList &records);
+    // wifiChanged emptied the display list outside a merge (queued).
+    void displayListCleared();
     void pollingChanged(bool running);
-    void scanFailed(const QString &reason);
 
 private:
     void merge(const std::optional<NetworkList> &scanned);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();
     void removeAged(const NetworkList &aged);
-    void updateTotals();
+    void countTotals(ScanTick &tick) const;
     void queue(std::function<void()> job);
 
     InterfaceProvider m_interface;
@@ -96,5 +94,6 @@ private:
     QHash<QString, NetworkModelPtr> m_byBssid; // index of the merged list
     NetworkList m_scanedResults;               // display list
     NetworkModelPtr m_connectedNetwork;
+    QString m_joinedBssid; // the interface's, as setSelectedWifi last read it
     QString m_lastScanError;
 };

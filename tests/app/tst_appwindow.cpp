@@ -1,6 +1,7 @@
 #include "ScenarioJson.h"
 #include "app/AppDelegate.h"
 #include "app/InterfaceSource.h"
+#include "app/TickDispatcher.h"
 #include "app/ViewController.h"
 #include "app/WindowPanes.h"
 #include "netlist/CsvExport.h"
@@ -102,7 +103,8 @@ void TestAppWindow::build(const QList<QByteArray> &scans) {
     m_window = std::make_unique<ViewController>(m_store, *m_source, nullptr);
     m_window->viewDidLoad();
     QAbstractItemModel *rows = m_window->gridPane()->tableView()->model();
-    connect(&m_window->cycle(), &ScanCycle::tableReloadRequested, this, [this, rows] {
+    // After the window's own hand-out: the table has shown the tick.
+    connect(&m_window->ticks(), &TickDispatcher::tableTick, this, [this, rows] {
         m_reloads << QStringLiteral("rows=%1 timer=%2")
                          .arg(rows->rowCount())
                          .arg(m_window->cycle().timerActive() ? "on" : "off");
@@ -214,6 +216,8 @@ void TestAppWindow::exportWritesWhatTheTableShows() {
     QVERIFY(written.contains("\nTrue,B,-50,"));
 }
 
+// The button follows the adapter at once; the table is empty from the next
+// tick while the adapter is off.
 void TestAppWindow::powerButtonFollowsTheAdapter() {
     build({scan({"A:-40"}, 0)});
     runJobsUntil([&] { return m_reloads.size() == 2; });
@@ -222,8 +226,11 @@ void TestAppWindow::powerButtonFollowsTheAdapter() {
     for (int i = 0; i < 2; ++i) {
         QTest::mouseClick(power, Qt::LeftButton);
         seen << power->text() + (m_source->current()->powered() ? "(on)" : "(off)");
+        m_window->cycle().refresh();
+        runJobsUntil([&] { return m_reloads.size() == 3 + i; });
+        seen << m_reloads.constLast();
     }
-    QCOMPARE(seen.join(' '), "Disable Enable(off) Disable(on)");
+    QCOMPARE(seen.join(' '), "Disable Enable(off) rows=0 timer=on Disable(on) rows=1 timer=on");
 }
 
 void TestAppWindow::settingsChangeSwitchesAdapter() {

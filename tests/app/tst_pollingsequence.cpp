@@ -1,7 +1,7 @@
 #include "ScenarioJson.h"
 #include "app/SettingsChangeSequence.h"
 #include "app/StartupOrder.h"
-#include "netlist/PlottingState.h"
+#include "graph/PlottingState.h"
 #include "scan/ScanCycle.h"
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
@@ -43,13 +43,13 @@ void TestPollingSequence::start(const QList<QByteArray> &scans) {
     m_prefs->writeLaunchDefaults();
     m_radio = ScenarioJson::play(scans);
     m_cycle = std::make_unique<ScanCycle>([this] { return m_radio.get(); }, *m_prefs);
-    m_plotting = std::make_unique<PlottingState>(m_cycle->colorPool);
+    m_plotting = std::make_unique<PlottingState>();
     m_sequence = std::make_unique<SettingsChangeSequence>(*m_cycle, *m_plotting, *m_prefs,
                                                           [this] { return m_radio.get(); });
     m_events.clear();
     const auto note = [this](const char *event) { return [this, event] { m_events << event; }; };
     // The table's stand-in, connected first as the window does.
-    connect(m_cycle.get(), &ScanCycle::tableReloadRequested, this, [this] {
+    connect(m_cycle.get(), &ScanCycle::tickFinished, this, [this] {
         m_events << QStringLiteral("reload rows=%1 timer=%2")
                         .arg(m_cycle->scanedResults().size())
                         .arg(m_cycle->timerActive() ? "on" : "off");

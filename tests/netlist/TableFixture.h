@@ -1,6 +1,7 @@
 #pragma once
 
-#include "netlist/PlottingState.h"
+#include "app/TickDispatcher.h"
+#include "graph/PlottingState.h"
 #include "netlist/VendorLookup.h"
 #include "radar/LocateState.h"
 #include "scan/ScanCycle.h"
@@ -14,13 +15,15 @@
 #include <memory>
 
 // Everything the network table reads, built afresh for each test: a
-// scriptable radio, the scan cycle over it, the plotting choices, locate
-// state and a vendor look-up that answers from a small file only.
+// scriptable radio, the scan cycle over it and the dispatcher of its ticks,
+// the plotting choices, locate state and a vendor look-up that answers from a
+// small file only. A table is handed each tick as the window hands it: the
+// radio's power first, then the tick.
 struct TableFixture {
     TableFixture()
         : prefs(std::make_shared<MemoryPreferenceStore>())
         , cycle([this] { return interface(); }, prefs)
-        , plotting(cycle.colorPool)
+        , ticks(cycle)
         , vendors(prefs, nullptr) {
         prefs.writeLaunchDefaults();
         QFile file(dir.filePath("oui.txt"));
@@ -60,15 +63,21 @@ struct TableFixture {
         hear(networks(words), joined);
     }
 
-    // One polling tick, through the merge and the table reload it queues.
+    template <typename Table> void feed(Table *table) {
+        QObject::connect(&ticks, &TickDispatcher::tableTick, table, [this, table](const auto &t) {
+            table->setAdapterPowered(interface() && interface()->powered());
+            table->showTick(t);
+        });
+    }
+
+    // One whole polling tick: the merge, its hand-out and the radar job.
     bool tick() {
-        QSignalSpy reloads(&cycle, &ScanCycle::tableReloadRequested);
+        QSignalSpy handedOut(&ticks, &TickDispatcher::tableTick);
+        QSignalSpy done(&ticks, &TickDispatcher::graphTick);
         cycle.pollingStarts();
-        for (int i = 0; i < 100 && reloads.isEmpty(); ++i)
+        for (int i = 0; i < 100 && done.isEmpty(); ++i)
             QCoreApplication::processEvents();
-        for (int i = 0; i < 10; ++i)
-            QCoreApplication::processEvents();
-        return reloads.size() == 1;
+        return handedOut.size() == 1 && done.size() == 1;
     }
 
     NetworkModelPtr recordOf(const QString &ssid) const {
@@ -89,6 +98,7 @@ struct TableFixture {
     bool noInterface = false;
     Preferences prefs;
     ScanCycle cycle;
+    TickDispatcher ticks;
     PlottingState plotting;
     LocateState locate;
     VendorLookup vendors;

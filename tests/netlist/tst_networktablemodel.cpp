@@ -18,7 +18,7 @@ private Q_SLOTS:
     void cleanup() { m_tester.reset(), m_model.reset(), m_f.reset(); }
 
     void cells();
-    void reloadEffects();
+    void oneReloadPerTick();
     void checkBoxesPlot();
     void locatedRowHighlight();
     void vendorCell();
@@ -27,7 +27,7 @@ private Q_SLOTS:
 private:
     bool load(const QList<ScanResult> &heard, int joined = -1) {
         m_f->hear(heard, joined);
-        return m_f->tick() && (m_model->reload(), true);
+        return m_f->tick();
     }
     bool check(int row, QVariant state, int role = Qt::CheckStateRole, int column = Model::Check) {
         return m_model->setData(m_model->index(row, column), state, role);
@@ -47,17 +47,15 @@ void TestNetworkTableModel::init() {
     m_f = std::make_unique<TableFixture>();
     TableFixture *f = m_f.get();
     m_model =
-        std::make_unique<Model>(Model::Sources{&f->cycle, &f->prefs, &f->vendors, &f->plotting,
-                                               &f->locate, [f] { return f->interface(); }});
+        std::make_unique<Model>(Model::Sources{&f->prefs, &f->vendors, &f->plotting, &f->locate});
+    f->feed(m_model.get());
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     connect(m_model.get(), &Model::connectedToNetwork, this,
             [this](const NetworkModelPtr &r) { m_log << "joined " + (r ? r->ssid : "none"); });
-    connect(m_model.get(), &Model::adapterPoweredShown, this,
-            [this](bool on) { m_log << (on ? "powered" : "off"); });
-    connect(
-        m_model.get(), &Model::totalsTextChanged, this,
-        [this](const QString &s, const QString &b) { m_log << "totals '" + s + "' '" + b + "'"; });
+    connect(m_model.get(), &Model::totalsTextChanged, this, [this](QString s, QString b) {
+        m_log << "totals '" + s.section(' ', -1) + "' '" + b.section(' ', -1) + "'";
+    });
     connect(m_model.get(), &Model::networkLabelsRearrangeRequested, this,
             [this] { m_log << "labels"; });
     connect(&f->plotting, &PlottingState::configurePlotsRequested, this,
@@ -119,34 +117,40 @@ void TestNetworkTableModel::cells() {
     }
 }
 
-// Two reloads, the second after the power changed: each announces row 0 once.
-// Rows are hidden only when the adapter is off, not when merely not joined.
-void TestNetworkTableModel::reloadEffects() {
+// Tick after tick, each handed out once, in order: the table's one reload
+// (totals, legend, the joined row plotted and announced), the connection
+// panel, the records that aged out, then the radar. While the adapter is off
+// the table is empty and its totals blank.
+void TestNetworkTableModel::oneReloadPerTick() {
+    TickDispatcher &ticks = m_f->ticks;
+    connect(&ticks, &TickDispatcher::joinedNetworkTick, this,
+            [this](const NetworkModelPtr &r) { m_log << "panel " + (r ? r->ssid : "none"); });
+    connect(&ticks, &TickDispatcher::networksAgedOut, this,
+            [this](const NetworkList &aged) { m_log << "aged " + QString::number(aged.size()); });
+    connect(&ticks, &TickDispatcher::radarTick, this,
+            [this](const NetworkList &list) { m_log << "radar " + QString::number(list.size()); });
     const QStringList three = {"Alpha:-60", "Bravo:-40", "Charlie:-70"};
-    const std::tuple<QStringList, int, QString, QString, QString> cases[] = {
-        // heard, joined, power (on, off, none: no interface), effects, row highlights
-        {three, 2, "on",
-         "powered, labels, plot 03, joined Charlie, |, powered, labels, joined Charlie",
-         "orange|clear|clear"},
-        {three, -1, "on",
-         "powered, labels, totals '0' '0', joined none, |, powered, labels, totals '0' '0', "
-         "joined none",
-         "clear|clear|clear"},
-        {{}, -1, "on", "powered, labels, joined none, |, powered, labels, joined none", ""},
-        {three, 0, "off",
-         "powered, labels, plot 01, joined Alpha, |, totals '' '', off, joined none", ""},
-        {three, 0, "none",
-         "powered, labels, plot 01, joined Alpha, |, totals '' '', off, joined none", ""},
+    const QString shown = "totals '3' '3', labels, ", clear = "clear|clear|clear";
+    const QString left = shown + "totals '0' '0', joined none, panel none, ";
+    const QString off = "totals '' '', joined none, panel none, radar 3, ";
+    const std::tuple<QStringList, int, bool, QString> steps[] = {
+        // heard, joined, powered; the tick's effects, then the row highlights
+        {three, 2, true,
+         shown + "plot 03, joined Charlie, panel Charlie, radar 3, orange|clear|clear"},
+        {three, 2, true, shown + "joined Charlie, panel Charlie, radar 3, orange|clear|clear"},
+        {three, -1, true, left + "radar 3, " + clear},
+        {{}, -1, false, off},
+        {{}, -1, false, off},
+        {{}, -1, true, left + "radar 3, " + clear},
+        {{}, -1, true, left + "aged 3, radar 3, " + clear},
+        {{}, -1, true, "labels, joined none, panel none, radar 0, "},
     };
-    for (const auto &[heard, joined, power, effects, highlights] : cases) {
-        init();
+    for (const auto &[heard, joined, powered, effects] : steps) {
+        m_log.clear();
+        m_f->iface.isPowered = powered;
         QVERIFY(load(TableFixture::networks(heard), joined));
-        m_log << "|";
-        m_f->noInterface = power == "none";
-        m_f->iface.isPowered = power != "off";
-        m_model->reload();
         m_log << column(Model::Ssid, Model::HighlightRole);
-        QCOMPARE(m_log.join(", "), effects + ", " + highlights);
+        QCOMPARE(m_log.join(", "), effects);
     }
 }
 
@@ -160,7 +164,7 @@ void TestNetworkTableModel::checkBoxesPlot() {
     QCOMPARE(checks(), "off|off|on");
     QCOMPARE(changed.size(), 2);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), m_model->index(2, Model::Check));
-    const ColorPool &pool = m_f->cycle.colorPool;
+    const ColorPool &pool = m_f->plotting.colorPool();
     QCOMPARE(pool.colorFor(TableFixture::bssidOf(3)), ColorPool::initialColors().at(1));
     QCOMPARE(pool.availableColors.last(), ColorPool::initialColors().at(0)); // Alpha's, returned
     // Only the check column takes a check state.
@@ -168,13 +172,13 @@ void TestNetworkTableModel::checkBoxesPlot() {
     QVERIFY(!check(1, "x", Qt::DisplayRole));
     m_model->reload();
     QCOMPARE(checks(), "on|off|on");
-    QCOMPARE(m_log.join(", "), "powered, labels, plot 01, joined Alpha, plot 03, powered, labels, "
+    QCOMPARE(m_log.join(", "), "totals '3' '3', labels, plot 01, joined Alpha, plot 03, labels, "
                                "plot 01, joined Alpha");
 
     // While Bravo is located the graph plots it alone and the boxes stay as
     // they were shown, not editable; the joined one is not forced on.
-    for (const QString &bssid : m_f->cycle.colorPool.dict.keys())
-        m_f->cycle.colorPool.returnColor(bssid);
+    for (const QString &bssid : m_f->plotting.colorPool().dict.keys())
+        m_f->plotting.colorPool().returnColor(bssid);
     m_f->plotting.plottingNetworksDict.clear();
     m_f->plotting.plottingNetworkDictionary.clear();
     m_f->startLocating("Bravo");
@@ -230,22 +234,24 @@ void TestNetworkTableModel::vendorCell() {
     }
 }
 
-// Only changed rows are reported, and a selected row stays on its network
-// while the list reorders, grows and shrinks under it; nothing is reset.
+// Only changed rows are reported, with no layout change while the order
+// holds, and a selected row stays on its network while the list reorders,
+// grows and shrinks under it; nothing is reset.
 void TestNetworkTableModel::rowsFollowTheirRecords() {
     QSignalSpy resets(m_model.get(), &QAbstractItemModel::modelReset);
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     QSignalSpy layout(m_model.get(), &QAbstractItemModel::layoutChanged);
     QList<ScanResult> heard =
         TableFixture::networks({"Alpha:-40", "Bravo:-50", "Charlie:-60", "Delta:-70"});
-    QVERIFY(load(heard) && m_f->tick());
+    QVERIFY(load(heard));
     changed.clear();
-    m_model->reload();
+    QVERIFY(m_f->tick());
     QCOMPARE(changed.size() + layout.size(), 0); // nothing changed, nothing reported
 
     heard[1].rssiValue = -51;
     heard[2].rssiValue = -52;
     QVERIFY(load(heard));
+    QCOMPARE(layout.size(), 0);
     QCOMPARE(changed.size(), 1);
     QCOMPARE(QString("%1-%2")
                  .arg(changed[0][0].toModelIndex().row())
@@ -260,11 +266,11 @@ void TestNetworkTableModel::rowsFollowTheirRecords() {
     QCOMPARE(column(Model::Ssid), "Charlie|Alpha|Echo|Bravo|Delta");
     QCOMPARE(selected.row(), 0);
     QCOMPARE(selected.column(), int(Model::Bssid));
+    QCOMPARE(layout.size(), 1);
 
     m_f->hear({heard.at(2), heard.at(4)}); // the others stop answering
     for (int i = 0; i < 5; ++i)
         QVERIFY(m_f->tick());
-    m_model->reload();
     QCOMPARE(column(Model::Ssid), "Charlie|Echo");
     QCOMPARE(selected.row(), 0);
     QCOMPARE(resets.size(), 0);

@@ -1,5 +1,5 @@
-// The table's headless rules: sort descriptors, plotting state, row menu.
-#include "netlist/PlottingState.h"
+// The table's headless rules: sort descriptors, signal scale, row menu, row diff.
+#include "netlist/RowDiff.h"
 #include "netlist/RowMenu.h"
 #include "netlist/SignalScale.h"
 #include "netlist/SortDescriptors.h"
@@ -53,8 +53,8 @@ class TestTableRules : public QObject {
 private Q_SLOTS:
     void sorting();
     void signalScale();
-    void plotting();
     void rowMenu();
+    void rowDiff();
 };
 
 // Header clicks give the descriptors ("^"/"v": the first ascending or not)
@@ -117,61 +117,6 @@ void TestTableRules::signalScale() {
                              "-80: 0.40 2, -110: 0.00 2, 61%: 0, 60%: 1, 41%: 1, 40%: 2");
 }
 
-// A network is plotted while it holds a colour; the graph follows the signals.
-void TestTableRules::plotting() {
-    ColorPool pool([] { return 7u; });
-    PlottingState plotting(pool);
-    QStringList log;
-    connect(&plotting, &PlottingState::configurePlotsRequested, this,
-            [&](const QString &bssid) { log << "configure " + bssid.right(1); });
-    connect(&plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
-            [&] { log << "rearrange"; });
-    connect(&plotting, &PlottingState::legendLabelRemoved, this,
-            [&](const QString &bssid) { log << "label off " + bssid.right(1); });
-    // Per network: "c" chosen, "s" sampled, its colour's number; the free colours.
-    auto state = [&] {
-        QStringList out;
-        for (const QString n : {"1", "2", "3"}) {
-            const QString bssid = "aa:bb:cc:dd:ee:0" + n, colours = "123456789abcdef";
-            out << n + (plotting.plottingNetworksDict.contains(bssid) ? "c" : "") +
-                       (plotting.plottingNetworkDictionary.contains(bssid) ? "s" : "") +
-                       (pool.hasColor(bssid)
-                            ? colours.at(ColorPool::initialColors().indexOf(pool.colorFor(bssid)))
-                            : QChar('-'));
-        }
-        return out.join(' ') + " free " + QString::number(pool.availableColors.size());
-    };
-    const NetworkList r = records("a b c");
-    r[0]->signalStrengthArray = {-50, -52};
-    r[2]->signalStrengthArray = {-48, -49};
-    plotting.setPlotted(r[0], true);
-    plotting.setPlotted(r[0], true); // already plotted: nothing new
-    plotting.plotJoinedNetwork(r[2]);
-    plotting.plotJoinedNetwork(r[2]);
-    QCOMPARE(state(), "1cs1 2- 3cs2 free 12");
-    QVERIFY(r[0]->signalStrengthArray.isEmpty());  // a checked network starts afresh
-    QCOMPARE(r[2]->signalStrengthArray.size(), 2); // the joined one keeps its history
-    plotting.setPlotted(r[1], true);
-    r[0]->signalStrengthArray = {-60};
-    plotting.setPlotted(r[0], false); // its colour goes back to the end of the pool
-    QVERIFY(r[0]->signalStrengthArray.isEmpty() && !plotting.isPlotted(r[0]->bssid));
-    QCOMPARE(ColorPool::initialColors().indexOf(pool.availableColors.last()), 0);
-    plotting.setPlotted(r[0], true);
-    QCOMPARE(state(), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(log.join(", "), "configure 1, rearrange, configure 3, configure 2, rearrange, "
-                             "label off 1, configure 1, rearrange");
-    // A record without a BSSID cannot be keyed: it is never plotted.
-    log.clear();
-    const NetworkList blank = records("-");
-    blank[0]->bssid = QString();
-    plotting.setPlotted(blank[0], true);
-    plotting.plotJoinedNetwork(blank[0]);
-    plotting.setPlotted(nullptr, true);
-    plotting.plotJoinedNetwork(nullptr);
-    QCOMPARE(state() + log.join(", "), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(pool.dict.size(), 3);
-}
-
 // The item is chosen from the candidate as it stood before the click; a click
 // outside the cells keeps the item and the candidate.
 void TestTableRules::rowMenu() {
@@ -194,6 +139,47 @@ void TestTableRules::rowMenu() {
                               "Exit Locate/exit @2, Exit Locate/exit @1, (unchanged) @1, "
                               "(unchanged) @1, (unchanged) @1, Locate/locate @3");
     QCOMPARE(locate.locateArray.size(), 1);
+}
+
+// Letters are the rows' keys: removals | appended | targets (only when the
+// rows move), and the steps applied to `before` give `after`; "reset" when
+// rows cannot follow their keys.
+void TestTableRules::rowDiff() {
+    const char *cases[][3] = {
+        {"abc", "abc", "||"},      {"abcde", "ac", "3-4 1-1||"},   {"ab", "abcd", "|2 3|"},
+        {"abc", "cab", "||1 2 0"}, {"abcd", "ead", "1-2|0|1 2 0"}, {"", "ab", "|0 1|"},
+        {"ab", "", "0-1||"},       {"ab", "aa", "reset"},          {"aab", "ab", "reset"},
+        {"aa", "aa", "||"},
+    };
+    static const char records[5] = {}; // one address per letter
+    for (const auto &[before, after, want] : cases) {
+        QList<RowDiff::Key> keys[2];
+        for (int i : {0, 1})
+            for (const char *c = i ? after : before; *c; ++c)
+                keys[i] << &records[*c - 'a'];
+        const RowDiff diff(keys[0], keys[1]);
+        QStringList steps[3];
+        QString rows = before;
+        for (const RowDiff::Range &r : diff.removals()) {
+            steps[0] << QString("%1-%2").arg(r.first).arg(r.last);
+            rows.remove(r.first, r.last - r.first + 1);
+        }
+        for (int i : diff.appended()) {
+            steps[1] << QString::number(i);
+            rows += after[i];
+        }
+        QString moved = rows;
+        for (int i = 0; i < diff.targets().size(); ++i) {
+            steps[2] << QString::number(diff.targets().at(i));
+            moved[diff.targets().at(i)] = rows[i];
+        }
+        const QString got = diff.followsKeys() ? steps[0].join(' ') + '|' + steps[1].join(' ') +
+                                                     '|' + (diff.moved() ? steps[2].join(' ') : "")
+                                               : "reset";
+        QCOMPARE(QString(before) + ">" + after + ": " + got,
+                 QString(before) + ">" + after + ": " + want);
+        QVERIFY(!diff.followsKeys() || moved == after);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTableRules)

@@ -50,7 +50,7 @@ class TestScanCycle : public QObject {
 
 private Q_SLOTS:
     void init() {
-        // Failed scans are logged; the tests check them through scanFailed.
+        // Failed scans are logged; the tests check them through the tick.
         QLoggingCategory::setFilterRules(QStringLiteral("airlume.scan.info=false"));
         m_cycle.reset();
         m_iface = std::make_unique<FakeInterface>(); // not joined
@@ -94,46 +94,49 @@ private Q_SLOTS:
     }
 
     // A, a hidden network and B are heard, then A and the hidden one are missed
-    // (or every scan fails) `misses` times, then all are heard again. Per tick:
-    // A's miss count, m/d for in the merged/display list, !aged names; at the end
-    // = for the same record, + for a new one.
+    // (or every scan fails, or there is no interface) `misses` times, then all
+    // are heard again. Per tick: A's miss count, m/d for in the merged/display
+    // list, the scan error's first letter, !aged names; at the end = for the
+    // same record, + for a new one.
     void ageing_data() {
-        QTest::addColumn<bool>("failing");
+        QTest::addColumn<QString>("failure");
         QTest::addColumn<int>("misses");
         QTest::addColumn<QString>("states");
-        QTest::newRow("back after 3 misses") << false << 3 << "0md 1md 2md 3md 0md=";
-        QTest::newRow("gone after 4 misses") << false << 5 << "0md 1md 2md 3md 4-d!A_- 4-- 0md+";
-        QTest::newRow("3 failed scans") << true << 3 << "0md 1md 2md 3md 0md=";
-        QTest::newRow("4 failed scans") << true << 4 << "0md 1md 2md 3md 4-d!A_-_B 0md+";
+        QTest::newRow("back after 3 misses") << "" << 3 << "0md 1md 2md 3md 0md=";
+        QTest::newRow("gone after 4 misses") << "" << 5 << "0md 1md 2md 3md 4-d!A_- 4-- 0md+";
+        QTest::newRow("3 failed scans") << "busy" << 3 << "0md 1mdb 2mdb 3mdb 0md=";
+        QTest::newRow("4 failed scans") << "busy" << 4 << "0md 1mdb 2mdb 3mdb 4-db!A_-_B 0md+";
+        QTest::newRow("no interface") << "none" << 2 << "0md 1mdn 2mdn 0md=";
     }
 
     void ageing() {
-        QFETCH(bool, failing);
+        QFETCH(QString, failure);
         QFETCH(int, misses);
         QFETCH(QString, states);
         const QList<ScanResult> all = networks({"A:-50", ":-55", "B:-60"});
         m_iface->queueScan(all);
         for (int i = 0; i < misses; ++i) {
-            if (failing)
+            if (failure == "busy")
                 m_iface->queueError("busy");
-            else
+            else if (failure.isEmpty())
                 m_iface->queueScan({all.at(2)});
         }
         m_iface->fallback = all;
-        QSignalSpy agedSpy(m_cycle.get(), &ScanCycle::networksAgedOut);
         NetworkModelPtr a;
         QStringList got;
         for (int scan = 0; scan <= misses + 1; ++scan) {
+            m_noInterface = failure == "none" && scan > 0 && scan <= misses;
             QVERIFY(tick());
+            QCOMPARE(m_tick.scanError, m_cycle->lastScanError());
             const NetworkModelPtr now = findSsid(m_cycle->netWorkList5Poll(), "A");
             a = a ? a : now;
             const NetworkModelPtr r = scan <= misses ? a : now;
             QString state = QString::number(r->count);
             state += m_cycle->netWorkList5Poll().contains(r) ? 'm' : '-';
             state += m_cycle->scanedResults().contains(r) ? 'd' : '-';
-            if (!agedSpy.isEmpty())
-                state +=
-                    '!' + names(agedSpy.takeFirst().at(0).value<NetworkList>()).replace(' ', '_');
+            state += m_tick.scanError.left(1);
+            if (!m_tick.agedOut.isEmpty())
+                state += '!' + names(m_tick.agedOut).replace(' ', '_');
             if (scan > misses)
                 state += now == a ? '=' : '+';
             got << state;
@@ -170,20 +173,21 @@ private Q_SLOTS:
             ++calls;
             std::sort(list.begin(), list.end(), [](auto &a, auto &b) { return a->ssid < b->ssid; });
         });
-        QSignalSpy sorted(m_cycle.get(), &ScanCycle::displayListSorted);
         QVERIFY(tick());
         QVERIFY(tick());
         QCOMPARE(display(), "Zed Alpha Bravo Charlie");
-        QCOMPARE(QStringLiteral("%1 %2").arg(calls).arg(sorted.size()), "2 2");
+        QCOMPARE(calls, 2);
         QCOMPARE(m_cycle->netWorkList5Poll().size(), 4);
         const NetworkModelPtr c = m_cycle->connectedNetwork();
         QCOMPARE(c.get(), m_cycle->scanedResults().first().get());
+        QCOMPARE(m_tick.joined, c);
+        QCOMPARE(m_tick.joinedBssid, c->bssid);
         // The merged record came from the interface's own view.
         QCOMPARE(c->security + '|' + c->networkMode, "WPA2 Personal|802.11ac");
 
         m_iface->leave();
         QVERIFY(tick());
-        QVERIFY(!m_cycle->connectedNetwork());
+        QVERIFY(!m_cycle->connectedNetwork() && !m_tick.joined && m_tick.joinedBssid.isNull());
         QCOMPARE(display(), "Alpha Bravo Charlie Zed");
     }
 
@@ -287,30 +291,31 @@ private Q_SLOTS:
         if (sortByBssidDescending)
             m_cycle->setTableSorter(::sortByBssidDescending);
         QSignalSpy radar(m_cycle.get(), &ScanCycle::radarPlotRequested);
-        QSignalSpy totalsSpy(m_cycle.get(), &ScanCycle::totalsChanged);
         QVERIFY(tick());
         QCOMPARE(names(m_cycle->removeDuplicateElements(), true), plotted);
         QCOMPARE(radar.size(), 1);
         QCOMPARE(names(radar.takeFirst().at(0).value<NetworkList>(), true), plotted);
-        QStringList sent;
-        for (const QList<QVariant> &args : std::as_const(totalsSpy))
-            sent << args.at(0).toString() + '|' + args.at(1).toString();
         if (!totals.isEmpty())
             totals = "Total SSID's : " + totals.replace(' ', "|Total BSSID's : ");
-        QCOMPARE(sent.join(';'), totals);
+        QCOMPARE(m_tick.ssidTotal + (totals.isEmpty() ? "" : "|") + m_tick.bssidTotal, totals);
     }
 
+    // One tick announcement per merge, at its end; the radar and graph job
+    // runs after it, on the display list of that merge.
     void jobOrderWithinATick() {
         m_iface->fallback = networks({"A:-40", "B:-50"});
         QStringList log;
         QObject listener;
-        const auto note = [&](const char *word) { return [&log, word] { log << word; }; };
-        connect(m_cycle.get(), &ScanCycle::radarPlotRequested, &listener, note("radar"));
-        connect(m_cycle.get(), &ScanCycle::graphReloadRequested, &listener, note("graph"));
-        connect(m_cycle.get(), &ScanCycle::tableReloadRequested, &listener, note("table"));
+        connect(m_cycle.get(), &ScanCycle::tickFinished, &listener, [&](const ScanTick &t) {
+            log << QStringLiteral("tick%1 %2").arg(t.counter).arg(names(t.displayList));
+        });
+        connect(m_cycle.get(), &ScanCycle::radarPlotRequested, &listener,
+                [&](const NetworkList &list) { log << "radar " + names(list); });
+        connect(m_cycle.get(), &ScanCycle::graphReloadRequested, &listener,
+                [&] { log << "graph"; });
         QVERIFY(tick());
         QVERIFY(tick());
-        QCOMPARE(log.join(' '), "radar graph table radar graph table");
+        QCOMPARE(log.join(", "), "tick2 A B, radar A B, graph, tick3 A B, radar A B, graph");
     }
 
     // Start, stop, refresh, a quick stop after start, the interval, wifiChanged.
@@ -318,11 +323,12 @@ private Q_SLOTS:
         m_iface->fallback = networks({"A:-40"});
         m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("0.5"));
         QSignalSpy changes(m_cycle.get(), &ScanCycle::pollingChanged);
-        const auto run = [&](auto action) {
-            QSignalSpy reloads(m_cycle.get(), &ScanCycle::tableReloadRequested);
+        const auto run = [&](auto action, auto signal) {
+            QSignalSpy done(m_cycle.get(), signal);
             (m_cycle.get()->*action)();
-            return spin(reloads);
+            return spin(done);
         };
+        const auto graph = &ScanCycle::graphReloadRequested;
         const auto state = [&] {
             return QStringLiteral("scans=%1 polling=%2 timer=%3 ms=%4")
                 .arg(m_iface->scanCount)
@@ -330,17 +336,17 @@ private Q_SLOTS:
                 .arg(m_cycle->timerActive())
                 .arg(m_cycle->pollingIntervalMs());
         };
-        QVERIFY(run(&ScanCycle::startAction)); // ticks at once
+        QVERIFY(run(&ScanCycle::startAction, graph)); // ticks at once
         QCOMPARE(state(), "scans=1 polling=1 timer=1 ms=500");
         m_cycle->stopAction();
         QCOMPARE(state(), "scans=1 polling=0 timer=0 ms=500");
-        QVERIFY(run(&ScanCycle::refresh)); // one scan, still stopped
+        QVERIFY(run(&ScanCycle::refresh, graph)); // one scan, still stopped
         QCOMPARE(state(), "scans=2 polling=0 timer=0 ms=500");
         QCOMPARE(display(), "A");
         // The start's first tick is queued; a stop issued before it runs wins.
         m_cycle->startAction();
         m_cycle->stopAction();
-        QVERIFY(!run(&ScanCycle::stopAction));
+        QVERIFY(!run(&ScanCycle::stopAction, graph));
         QCOMPARE(state(), "scans=2 polling=0 timer=0 ms=500");
         QStringList seen;
         for (const QList<QVariant> &args : std::as_const(changes))
@@ -348,46 +354,33 @@ private Q_SLOTS:
         QCOMPARE(seen.join(' '), "true false true false false");
         // A zero interval would spin: the default is used.
         m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("0"));
-        QVERIFY(run(&ScanCycle::startAction));
+        QVERIFY(run(&ScanCycle::startAction, graph));
         QCOMPARE(state(), "scans=3 polling=1 timer=1 ms=5000");
-        // Another adapter: the display list empties and the table reloads, no scan.
+        // Another adapter: the display list empties and the views hear of it, no scan.
         QCOMPARE(display(), "A");
-        QVERIFY(run(&ScanCycle::wifiChanged));
+        QVERIFY(run(&ScanCycle::wifiChanged, &ScanCycle::displayListCleared));
         QCOMPARE(display() + state(), "scans=3 polling=1 timer=1 ms=5000");
     }
 
-    // The reason reaches scanFailed and lastScanError; a good scan clears it.
-    void failedScanReportsReason() {
-        for (const bool noInterface : {false, true}) {
-            init();
-            m_noInterface = noInterface;
-            m_iface->queueError("Device or resource busy");
-            QSignalSpy failures(m_cycle.get(), &ScanCycle::scanFailed);
-            QVERIFY(tick());
-            QCOMPARE(failures.value(0).value(0).toString() + '|' + m_cycle->lastScanError(),
-                     noInterface ? "no Wi-Fi interface to scan|no Wi-Fi interface to scan"
-                                 : "Device or resource busy|Device or resource busy");
-            m_noInterface = false;
-            m_iface->script.clear();
-            QVERIFY(tick());
-            QCOMPARE(failures.size(), 1);
-            QVERIFY(m_cycle->lastScanError().isEmpty());
-        }
-    }
-
 private:
-    // Spins until the tick's table reload has run, then lets what it queued run too.
-    bool spin(QSignalSpy &reloads) {
-        for (int i = 0; i < 100 && reloads.isEmpty(); ++i)
+    // Spins until `done` was signalled, then lets what was queued run too.
+    bool spin(QSignalSpy &done) {
+        for (int i = 0; i < 100 && done.isEmpty(); ++i)
             QCoreApplication::processEvents();
         for (int i = 0; i < 10; ++i)
             QCoreApplication::processEvents();
-        return reloads.size() == 1;
+        return done.size() == 1;
     }
+    // One whole tick: its merge (kept in m_tick, announced once) and its radar
+    // and graph job.
     bool tick() {
-        QSignalSpy reloads(m_cycle.get(), &ScanCycle::tableReloadRequested);
+        QSignalSpy ticks(m_cycle.get(), &ScanCycle::tickFinished);
+        QSignalSpy graph(m_cycle.get(), &ScanCycle::graphReloadRequested);
         m_cycle->pollingStarts();
-        return spin(reloads);
+        if (!spin(graph) || ticks.size() != 1)
+            return false;
+        m_tick = ticks.at(0).at(0).value<ScanTick>();
+        return true;
     }
     QString display() const { return names(m_cycle->scanedResults()); }
     // Every scan hears these networks; a word starting "*" is the joined one.
@@ -404,6 +397,7 @@ private:
     bool m_noInterface = false;
     std::unique_ptr<Preferences> m_prefs;
     std::unique_ptr<ScanCycle> m_cycle;
+    ScanTick m_tick; // of the last tick()
 };
 
 QTEST_GUILESS_MAIN(TestScanCycle)

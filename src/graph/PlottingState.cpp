@@ -1,8 +1,8 @@
 #include "PlottingState.h"
 
-PlottingState::PlottingState(ColorPool &pool, QObject *parent)
+PlottingState::PlottingState(ColorPool::RandomSource random, QObject *parent)
     : QObject(parent)
-    , m_pool(pool) {}
+    , m_pool(std::move(random)) {}
 
 bool PlottingState::isPlotted(const QString &bssid) const {
     return m_pool.hasColor(bssid);

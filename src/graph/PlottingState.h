@@ -1,19 +1,24 @@
 #pragma once
 
-#include "scan/ColorPool.h"
+#include "ColorPool.h"
 #include "scan/NetworkModel.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
 
-// Which networks the graph plots. A network is plotted while the colour pool
-// holds a colour for its BSSID; the table's check boxes mirror that. The
-// graph connects to the signals: it makes and drops the plots and legend.
+// Which networks the graph plots, and in which colour. A network is plotted
+// while the colour pool holds a colour for its BSSID; the table's check boxes
+// mirror that. The graph connects to the signals: it makes and drops the plots
+// and legend.
 class PlottingState : public QObject {
     Q_OBJECT
 public:
-    explicit PlottingState(ColorPool &pool, QObject *parent = nullptr);
+    // `random` feeds the pool's colours once the fixed ones are taken.
+    explicit PlottingState(ColorPool::RandomSource random = {}, QObject *parent = nullptr);
+
+    ColorPool &colorPool() { return m_pool; }
+    const ColorPool &colorPool() const { return m_pool; }
 
     QHash<QString, NetworkModelPtr> plottingNetworksDict;      // chosen for plotting
     QHash<QString, NetworkModelPtr> plottingNetworkDictionary; // sampled by the graph
@@ -35,5 +40,5 @@ private:
     bool startPlotting(const NetworkModelPtr &record);
     void stopPlotting(const NetworkModelPtr &record);
 
-    ColorPool &m_pool;
+    ColorPool m_pool;
 };
