@@ -7,6 +7,7 @@
 #include "shell/ToolbarSelection.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -23,6 +24,7 @@ class ScanCycle;
 class SettingsChangeSequence;
 class ToolbarStrip;
 class VendorLookup;
+class WirelessInterface;
 
 // The main window and the composition root: it owns the preferences, the
 // scan cycle, the plotting choices, the vendor look-up and locate state,
@@ -90,6 +92,7 @@ private:
 
     Preferences m_prefs;
     InterfaceSource &m_source;
+    QPointer<WirelessInterface> m_poweredSource; // the interface whose power is shown
     std::unique_ptr<ScanCycle> m_cycle;
     std::unique_ptr<PlottingState> m_plotting;
     std::unique_ptr<VendorLookup> m_vendors;

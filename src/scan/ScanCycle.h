@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -77,6 +78,7 @@ Q_SIGNALS:
     void scanFailed(const QString &reason);
 
 private:
+    void queuePlotJob();
     void merge(const std::optional<NetworkList> &scanned);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();
@@ -97,4 +99,7 @@ private:
     NetworkList m_scanedResults;               // display list
     NetworkModelPtr m_connectedNetwork;
     QString m_lastScanError;
+    bool m_scanQueued = false;                // a scan job waits on the event loop
+    QPointer<WirelessInterface> m_scanningOn; // the interface whose answer is awaited
+    quint64 m_scanSerial = 0;                 // the scan whose answer the tick takes
 };
