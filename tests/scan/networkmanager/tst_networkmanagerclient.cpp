@@ -36,27 +36,15 @@ class TestNetworkManagerClient : public QObject {
     NetworkManagerMock m_nm;
     QDBusConnection m_clientBus{QString()};
 
-    void startMock(const QString &parameters = {}) { m_nm.startMock(parameters); }
-    void stopMock() { m_nm.stopMock(); }
-    QDBusMessage call(const QString &path, const QString &interface, const QString &method,
-                      const QVariantList &args) {
-        return m_nm.call(path, interface, method, args);
-    }
-    QVariant mockWirelessEnabled() { return m_nm.wirelessEnabled(); }
     // Once the mock answers a call on the client's connection, it has seen all sent before.
     void flushClient() { m_nm.wirelessEnabled(&m_clientBus); }
-    QString addDevice(const char *kind, const QString &name) { return m_nm.addDevice(kind, name); }
-    void setRequestScan(const QString &devicePath, const QString &code) {
-        m_nm.setRequestScan(devicePath, code);
+    int scans(const QString &devicePath) {
+        return int(m_nm.calls(devicePath, "RequestScan").size());
     }
-    QList<QVariantList> calls(const QString &path, const QString &method) {
-        return m_nm.calls(path, method);
-    }
-    int scans(const QString &devicePath) { return int(calls(devicePath, "RequestScan").size()); }
     // The interface names looked up with GetDeviceByIpIface, in order.
     QStringList lookups() {
         QStringList out;
-        for (const QVariantList &args : calls(ManagerPath, "GetDeviceByIpIface"))
+        for (const QVariantList &args : m_nm.calls(ManagerPath, "GetDeviceByIpIface"))
             out << args.value(0).toString();
         return out;
     }
@@ -133,20 +121,20 @@ private Q_SLOTS:
                 out += e.at(0).toBool() ? '+' : '-';
             return out + (client.isAvailable() ? " on" : " off");
         };
-        REQUIRE(startMock());
+        REQUIRE(m_nm.startMock());
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+ on"), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
-        REQUIRE(stopMock());
+        REQUIRE(m_nm.stopMock());
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+- off"), WaitMs);
         QCOMPARE(client.wirelessEnabled(), std::nullopt);
-        REQUIRE(startMock()); // a restart is just another arrival
+        REQUIRE(m_nm.startMock()); // a restart is just another arrival
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+-+ on"), WaitMs);
     }
 
     // --- Scan requests ---
     void scanGoesToTheNamedDevice() {
-        REQUIRE(startMock());
-        const QString first = addDevice("WiFi", Wlan0), second = addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString first = m_nm.addDevice("WiFi", Wlan0), second = m_nm.addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         client.requestScan(Wlan1);
@@ -155,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(results.count(), 1);
         QCOMPARE(lookups(), QStringList{Wlan1});
         QCOMPARE(scans(first), 0);
-        const QList<QVariantList> sent = calls(second, "RequestScan");
+        const QList<QVariantList> sent = m_nm.calls(second, "RequestScan");
         QCOMPARE(sent.size(), 1);
         const auto options = sent.at(0).value(0).value<QDBusArgument>();
         QCOMPARE(options.currentSignature(), QStringLiteral("a{sv}"));
@@ -190,11 +178,12 @@ private Q_SLOTS:
         QFETCH(QString, requestScan);
         QFETCH(QString, error);
         QFETCH(QString, sent);
-        REQUIRE(startMock());
+        REQUIRE(m_nm.startMock());
         const bool wired = interfaceName == "eth0";
-        const QString path = wired ? addDevice("Ethernet", "eth0") : addDevice("WiFi", Wlan0);
+        const QString path =
+            wired ? m_nm.addDevice("Ethernet", "eth0") : m_nm.addDevice("WiFi", Wlan0);
         if (!requestScan.isEmpty())
-            REQUIRE(setRequestScan(path, requestScan));
+            REQUIRE(m_nm.setRequestScan(path, requestScan));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(1min); // long enough that a wrongly applied hold-off would show
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
@@ -229,17 +218,17 @@ private Q_SLOTS:
         QFETCH(int, holdOffMs);
         QFETCH(QString, wlan0);
         QFETCH(int, sent);
-        REQUIRE(startMock());
-        const QString limited = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
-        REQUIRE(setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
-                                                            "following previous scan")));
+        REQUIRE(m_nm.startMock());
+        const QString limited = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
+                                                                 "following previous scan")));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(std::chrono::milliseconds(holdOffMs));
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         REQUIRE(scanAndWait(client, results, Wlan0, 1));
 
-        REQUIRE(setRequestScan(limited, QString())); // NetworkManager will take the next scan
+        REQUIRE(m_nm.setRequestScan(limited, QString())); // NetworkManager will take the next scan
         for (int i = 0; i < 3; ++i)
             client.requestScan(Wlan0);
         QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0).size(), sent, WaitMs);
@@ -253,9 +242,9 @@ private Q_SLOTS:
     }
 
     void requestsMergeWhileOneIsInFlight() {
-        REQUIRE(startMock());
-        const QString path = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString path = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         // A scan loop that asks for the next scan as soon as one is answered is heard.
@@ -274,9 +263,9 @@ private Q_SLOTS:
     }
 
     void replyAfterDestructionIsDropped() {
-        REQUIRE(startMock());
-        const QString path = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString path = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
         auto doomed = std::make_unique<NetworkManagerClient>(m_clientBus);
         doomed->requestScan(Wlan0);
         doomed.reset(); // the device lookup is on its way; its reply finds nobody
@@ -294,7 +283,7 @@ private Q_SLOTS:
     // Read once when NetworkManager is found, then followed from its own PropertiesChanged;
     // switching answers later with NetworkManager's word.
     void wirelessSwitch() {
-        REQUIRE(startMock(R"({"WirelessEnabled": false})"));
+        REQUIRE(m_nm.startMock(R"({"WirelessEnabled": false})"));
         NetworkManagerClient client(m_clientBus);
         QSignalSpy changes(&client, &NetworkManagerClient::wirelessEnabledChanged);
         QCOMPARE(client.wirelessEnabled(), std::nullopt); // nothing is asked synchronously
@@ -306,27 +295,27 @@ private Q_SLOTS:
                                                        QStringLiteral("PropertiesChanged"));
         fake << Nm << QVariantMap{{QStringLiteral("WirelessEnabled"), true}} << QStringList();
         QVERIFY(m_nm.control().send(fake));
-        REQUIRE(
-            call(TemplateRoot, MockInterface, "SetProperty",
-                 {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(false))}));
-        REQUIRE(
-            call(TemplateRoot, MockInterface, "SetProperty",
-                 {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(true))}));
+        REQUIRE(m_nm.call(
+            TemplateRoot, MockInterface, "SetProperty",
+            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(false))}));
+        REQUIRE(m_nm.call(
+            TemplateRoot, MockInterface, "SetProperty",
+            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(true))}));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
         QCOMPARE(changes.count(), 2);
 
         QCOMPARE(switchWireless(client, false), "ok");
-        QCOMPARE(mockWirelessEnabled(), QVariant(false));
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(false));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(false), WaitMs);
         QCOMPARE(switchWireless(client, true), "ok");
-        QCOMPARE(mockWirelessEnabled(), QVariant(true));
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
 
         // polkit saying no to enable-disable-wifi reaches the caller as NetworkManager's error.
-        REQUIRE(call(ManagerPath, MockInterface, "AddMethod",
-                     {Properties, "Set", "ssv", QString(),
-                      raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
+        REQUIRE(m_nm.call(ManagerPath, MockInterface, "AddMethod",
+                          {Properties, "Set", "ssv", QString(),
+                           raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
         QCOMPARE(switchWireless(client, false), "Not authorized to enable/disable Wi-Fi");
-        QCOMPARE(mockWirelessEnabled(), QVariant(true));
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
     }
 };

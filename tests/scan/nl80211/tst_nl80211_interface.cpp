@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <linux/rfkill.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -123,38 +124,29 @@ private Q_SLOTS:
         QTest::qWait(2000); // the worker ends and frees itself
     }
 
-    // Without NetworkManager: the rfkill switch of the interface's wiphy, written through
-    // the rfkill device; a refusal is reported with the reason.
+    // Without NetworkManager: the rfkill switch of the interface's wiphy, followed from the
+    // rfkill device's events (a pipe stands in for it) and switched by writing to it.
     void powerThroughRfkill() {
         const QString soft = m_sysfs.filePath("class/net/wlan0/phy80211/rfkill0/soft");
         writeFile(soft, "0\n");
         writeFile(m_sysfs.filePath("class/net/wlan0/phy80211/rfkill0/hard"), "0\n");
         const QString device = m_sysfs.filePath("rfkill");
-        writeFile(device, {});
+        QCOMPARE(::mkfifo(QFile::encodeName(device).constData(), 0600), 0);
         auto iface = open(device);
         QVERIFY(iface->powered());
         QSignalSpy changes(iface.get(), &WirelessInterface::poweredChanged);
         QSignalSpy finished(iface.get(), &WirelessInterface::powerSwitchFinished);
-        writeFile(soft, "1\n"); // what the kernel shows once it has taken the write
-        iface->setPowerAsync(false);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.at(0), (QList<QVariant>{false, true, QString()}));
-        QCOMPARE(changes.count(), 1);
+        writeFile(soft, "1\n"); // another program blocks the radio; the kernel announces it
+        writeFile(device, QByteArray(RFKILL_EVENT_SIZE_V1, '\0'));
+        QTRY_COMPARE(changes.count(), 1);
         QVERIFY(!iface->powered());
-        QFile written(device);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QByteArray event = written.readAll();
-        QCOMPARE(event.size(), RFKILL_EVENT_SIZE_V1);
-        QCOMPARE(QList<int>({event[4], event[5], event[6]}),
-                 (QList<int>{RFKILL_TYPE_WLAN, RFKILL_OP_CHANGE_ALL, 1}));
 
-        auto refused = open(m_sysfs.filePath("missing/rfkill"));
-        QSignalSpy refusal(refused.get(), &WirelessInterface::powerSwitchFinished);
-        refused->setPowerAsync(true);
-        QVERIFY(refusal.wait(10000));
-        QVERIFY(!refusal.at(0).at(1).toBool());
-        QVERIFY2(refusal.at(0).at(2).toString().contains("No such file"),
-                 qPrintable(refusal.at(0).at(2).toString()));
+        writeFile(soft, "0\n"); // what the kernel shows once it has taken the write
+        iface->setPowerAsync(true);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0), (QList<QVariant>{true, true, QString()}));
+        QCOMPARE(changes.count(), 2);
+        QVERIFY(iface->powered());
     }
 };
 
