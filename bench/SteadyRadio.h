@@ -29,23 +29,33 @@ public:
             m_results.append(r);
         }
     }
+    Kind kind() const override { return Kind::Simulated; }
     QString interfaceName() const override { return QStringLiteral("bench0"); }
     bool powered() const override { return true; }
+    void setPowerAsync(bool) override {}
     QString ssid() const override { return m_results.first().ssid; }
     QString bssid() const override { return m_results.first().bssid; }
     WlanChannel wlanChannel() const override { return m_results.first().wlanChannel(); }
     int rssiValue() const override { return m_results.first().rssiValue; }
     int security() const override { return Security::WPA2Personal; }
     int activePHYMode() const override { return PhyMode::N; }
-    std::optional<QList<ScanResult>> scanForNetworks(QString *) override {
+
+protected:
+    // Answered through the event loop, as every interface answers.
+    void startScan(Answer answer) override {
         ++m_scans;
         for (qsizetype i = 0; i < m_results.size(); ++i) {
             if (i % 100 < m_churnPercent)
                 m_results[i].rssiValue = signalOf(i, m_scans);
         }
-        return m_results;
+        startRead(std::move(answer));
     }
-    bool setPower(bool, QString *) override { return true; }
+    void startRead(Answer answer) override {
+        ScanOutcome outcome;
+        outcome.networks = m_results;
+        QMetaObject::invokeMethod(
+            this, [answer, outcome] { answer(outcome); }, Qt::QueuedConnection);
+    }
 
 private:
     static int signalOf(qsizetype i, int scan) { return -30 - static_cast<int>((i * 7 + scan) % 60); }

@@ -24,7 +24,7 @@ bool InterfaceSource::open(const SourceOption &source, QString *error, bool *usa
 }
 
 bool InterfaceSource::isSimulated() const {
-    return dynamic_cast<const SimulatedInterface *>(m_current.get()) != nullptr;
+    return m_current && m_current->kind() == WirelessInterface::Kind::Simulated;
 }
 
 QString InterfaceSource::adapterInUse() const {

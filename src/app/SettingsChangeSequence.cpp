@@ -35,17 +35,20 @@ void SettingsChangeSequence::settingsChanged() {
     m_cycle.startAction();
 }
 
-// A fresh reading of the joined network, in the unit just chosen.
+// A fresh reading of the joined network, in the unit just chosen. It reads
+// the interface's current results rather than scanning, so a settings change
+// does not move a simulated recording on; the text follows when it answers.
 void SettingsChangeSequence::refreshConnectionSignal() {
     const NetworkModelPtr joined = m_cycle.connectedNetwork();
     WirelessInterface *iface = m_interface ? m_interface() : nullptr;
     if (!joined || !iface)
         return;
-    const qint32 rssi = NetworkScanner(*iface).getSignalStrength(*joined);
-    const QString text =
-        signalText(ALUtilities::getSignalstrengthForNetwork(rssi, m_prefs), m_prefs.isPercent());
-    qCInfo(lcApp).noquote() << "connection signal:" << text;
-    Q_EMIT connectionSignalRefreshed(text);
+    NetworkScanner(*iface).getSignalStrength(*joined, this, [this](qint32 rssi) {
+        const QString text = signalText(ALUtilities::getSignalstrengthForNetwork(rssi, m_prefs),
+                                        m_prefs.isPercent());
+        qCInfo(lcApp).noquote() << "connection signal:" << text;
+        Q_EMIT connectionSignalRefreshed(text);
+    });
 }
 
 void SettingsChangeSequence::clearPlottedHistories() {

@@ -9,7 +9,8 @@ class ScanCycle;
 class WirelessInterface;
 
 // What a saved settings change redoes, in order: the radar is rebuilt, the
-// connection panel's signal text is refreshed, the table and the graph's axes
+// connection panel's signal text is asked for (it answers through the event
+// loop, before the queued graph reload), the table and the graph's axes
 // are reloaded, every plotted history is emptied (values of the old unit are
 // not mixed with the new), a graph reload is queued, and polling is resumed
 // with a fresh timer that ticks at once.

@@ -190,7 +190,22 @@ void ViewController::wireSource() {
 void ViewController::showInterface() {
     setWindowTitle(m_source.windowTitle());
     m_connection->setAdapterName(m_source.adapterInUse());
-    const WirelessInterface *iface = m_source.current();
+    WirelessInterface *iface = m_source.current();
+    if (m_poweredSource)
+        disconnect(m_poweredSource, nullptr, this, nullptr);
+    m_poweredSource = iface;
+    if (iface) {
+        connect(iface, &WirelessInterface::poweredChanged, this, &ViewController::showPowered);
+        connect(iface, &WirelessInterface::powerSwitchFinished, this,
+                [this](bool, bool ok, const QString &error) {
+                    if (ok)
+                        return;
+                    const QString reason =
+                        QStringLiteral("Wi-Fi power change refused: %1").arg(error);
+                    qCWarning(lcApp).noquote() << reason;
+                    statusBar()->showMessage(reason, 15000);
+                });
+    }
     showPowered(iface && iface->powered());
 }
 
@@ -306,16 +321,9 @@ void ViewController::showPowered(bool powered) {
     m_grid->setAdapterPowered(powered);
 }
 
+// The button shows the new state once the adapter reports it; a refusal
+// shows in the status line.
 void ViewController::enableOrDisable() {
-    WirelessInterface *iface = m_source.current();
-    if (!iface)
-        return;
-    const bool on = !iface->powered();
-    QString error;
-    if (!iface->setPower(on, &error)) {
-        const QString reason = QStringLiteral("Wi-Fi power change refused: %1").arg(error);
-        qCWarning(lcApp).noquote() << reason;
-        statusBar()->showMessage(reason, 15000);
-    }
-    showPowered(iface->powered());
+    if (WirelessInterface *iface = m_source.current())
+        iface->setPowerAsync(!iface->powered());
 }

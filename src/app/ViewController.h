@@ -7,6 +7,7 @@
 #include "shell/ToolbarSelection.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,7 @@ class TickDispatcher;
 class ToolbarStrip;
 class VendorLookup;
 struct ScanTick;
+class WirelessInterface;
 
 // The main window and the composition root: it owns the preferences, the
 // scan cycle and the dispatcher that hands its ticks to the views, the
@@ -95,6 +97,7 @@ private:
 
     Preferences m_prefs;
     InterfaceSource &m_source;
+    QPointer<WirelessInterface> m_poweredSource; // the interface whose power is shown
     std::unique_ptr<ScanCycle> m_cycle;
     std::unique_ptr<TickDispatcher> m_ticks;
     std::unique_ptr<PlottingState> m_plotting;

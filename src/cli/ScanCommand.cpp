@@ -5,7 +5,6 @@
 #include "netlist/VendorLookup.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
-#include "scan/nl80211/Nl80211Interface.h"
 #include "scan/source/SourceOption.h"
 #include "settings/Preferences.h"
 
@@ -95,47 +94,6 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     return options;
 }
 
-// Passes every call through to the source and remembers what its scans
-// returned and how long reading them took, for --trace.
-class TracedInterface : public WirelessInterface {
-public:
-    explicit TracedInterface(WirelessInterface &inner)
-        : m_inner(inner) {}
-
-    QString interfaceName() const override { return m_inner.interfaceName(); }
-    bool powered() const override { return m_inner.powered(); }
-    QString ssid() const override { return m_inner.ssid(); }
-    QString bssid() const override { return m_inner.bssid(); }
-    WlanChannel wlanChannel() const override { return m_inner.wlanChannel(); }
-    int rssiValue() const override { return m_inner.rssiValue(); }
-    int security() const override { return m_inner.security(); }
-    int activePHYMode() const override { return m_inner.activePHYMode(); }
-    bool setPower(bool on, QString *error) override { return m_inner.setPower(on, error); }
-    QString statusNote() const override { return m_inner.statusNote(); }
-    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override {
-        QElapsedTimer timer;
-        timer.start();
-        std::optional<QList<ScanResult>> results = m_inner.scanForNetworks(error);
-        readMicroseconds = timer.nsecsElapsed() / 1000;
-        // Entries the kernel still holds that the last scan no longer heard.
-        const auto *radio = dynamic_cast<const Nl80211Interface *>(&m_inner);
-        dropped = radio ? radio->lastStaleCount() : 0;
-        heard.clear();
-        if (results) {
-            for (const ScanResult &r : *results)
-                heard.append(r.bssid);
-        }
-        return results;
-    }
-
-    qint64 readMicroseconds = 0;
-    int dropped = 0;
-    QStringList heard;
-
-private:
-    WirelessInterface &m_inner;
-};
-
 // The monotonic clock in milliseconds (since boot on Linux), to line ticks up
 // with other events on the machine.
 qint64 monotonicMs() {
@@ -146,26 +104,27 @@ qint64 monotonicMs() {
 
 // One line per tick on standard error: what the scan heard, how long the
 // read took and what the list holds with each record's missed-scan count.
-void traceTick(const ScanCycle &cycle, const TracedInterface &traced, int tick) {
+void traceTick(const ScanCycle &cycle, const WirelessInterface &iface, int tick) {
+    const ReadStatistics read = iface.readStatistics();
     QJsonArray listed;
     for (const NetworkModelPtr &r : cycle.scanedResults())
         listed.append(
             QJsonObject{{QStringLiteral("bssid"), r->bssid}, {QStringLiteral("count"), r->count}});
     const QJsonObject line{{QStringLiteral("tick"), tick},
-                           {QStringLiteral("readUs"), traced.readMicroseconds},
+                           {QStringLiteral("readUs"), read.readUs},
                            {QStringLiteral("monotonicMs"), monotonicMs()},
-                           {QStringLiteral("heard"), QJsonArray::fromStringList(traced.heard)},
-                           {QStringLiteral("dropped"), traced.dropped},
+                           {QStringLiteral("heard"), QJsonArray::fromStringList(read.heard)},
+                           {QStringLiteral("dropped"), read.dropped},
                            {QStringLiteral("listed"), listed},
                            {QStringLiteral("error"), cycle.lastScanError()},
-                           {QStringLiteral("note"), traced.statusNote()}};
+                           {QStringLiteral("note"), iface.statusNote()}};
     QTextStream(stderr) << "airlume-trace " << QJsonDocument(line).toJson(QJsonDocument::Compact)
                         << Qt::endl;
 }
 
 // Runs the ticks one after another, each to its table reload, as the window
 // would see them, with the given pause between them.
-void runTicks(ScanCycle &cycle, const ScanOptions &options, const TracedInterface *traced) {
+void runTicks(ScanCycle &cycle, const ScanOptions &options, const WirelessInterface *traced) {
     QEventLoop loop;
     int reloads = 0;
     const int pauseMs = static_cast<int>(options.intervalSeconds * 1000.0);
@@ -208,10 +167,9 @@ int runScanCommand(const QStringList &arguments) {
     prefs.writeLaunchDefaults();
     prefs.setValue(Preferences::displayUnitsKey, options->unit);
 
-    TracedInterface traced(*iface);
-    WirelessInterface *scanned = options->trace ? &traced : iface.get();
+    WirelessInterface *scanned = iface.get();
     ScanCycle cycle([scanned] { return scanned; }, prefs);
-    runTicks(cycle, *options, options->trace ? &traced : nullptr);
+    runTicks(cycle, *options, options->trace ? scanned : nullptr);
     if (!cycle.lastScanError().isEmpty())
         return fail(1, cycle.lastScanError());
     if (const QString status = iface->statusNote(); !status.isEmpty())

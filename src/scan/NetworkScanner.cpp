@@ -6,45 +6,59 @@
 NetworkScanner::NetworkScanner(WirelessInterface &iface)
     : m_iface(iface) {}
 
-void NetworkScanner::getAvailableNetworks(const Completion &completion) {
-    availableNetworks = {};
-    QString error;
-    // The scan runs before the joined network is read, so both describe the
-    // same moment (a simulated radio moves on with each scan).
-    const std::optional<QList<ScanResult>> results = m_iface.scanForNetworks(&error);
-    if (!results) {
-        lastError = error.isEmpty() ? QStringLiteral("scan failed") : error;
-        qCInfo(lcScan).noquote() << lastError;
-        completion(std::nullopt);
-        return;
-    }
-    auto joined = std::make_shared<NetworkModel>(m_iface);
-    const QString joinedBssid = joined->bssid;
-    availableNetworks.reserve(results->size() + 1);
-    availableNetworks.append(std::move(joined));
-    for (const ScanResult &network : *results) {
-        // The joined network is already listed from the interface's own view.
-        if (!joinedBssid.isNull() && network.bssid == joinedBssid)
-            continue;
-        availableNetworks.append(std::make_shared<NetworkModel>(network));
-    }
-    completion(availableNetworks);
-}
-
-qint32 NetworkScanner::getSignalStrength(const NetworkModel &target) {
-    qint32 result = 0;
-    if (target.ssid.isNull() || target.bssid.isNull())
-        return result;
-    getAvailableNetworks([&](const std::optional<NetworkList> &list) {
-        if (!list)
-            return;
-        for (const NetworkModelPtr &record : *list) {
-            if (record->ssid == target.ssid && record->bssid == target.bssid &&
-                record->channel == target.channel) {
-                result = static_cast<qint32>(record->rssi);
+void NetworkScanner::getAvailableNetworks(QObject *context, Completion completion) {
+    WirelessInterface *iface = &m_iface;
+    // The answer runs after the interface has taken in the scan, so the joined
+    // network read from it describes the same moment as the networks.
+    iface->scanForNetworks(
+        context, [iface, completion = std::move(completion)](const ScanOutcome &outcome) {
+            if (!outcome.networks) {
+                const QString error =
+                    outcome.error.isEmpty() ? QStringLiteral("scan failed") : outcome.error;
+                qCInfo(lcScan).noquote() << error;
+                completion(std::nullopt, error);
                 return;
             }
-        }
-    });
-    return result;
+            auto joined = std::make_shared<NetworkModel>(*iface);
+            const QString joinedBssid = joined->bssid;
+            NetworkList records;
+            records.reserve(outcome.networks->size() + 1);
+            records.append(std::move(joined));
+            for (const ScanResult &network : *outcome.networks) {
+                // The joined network is already listed from the interface's own view.
+                if (!joinedBssid.isNull() && network.bssid == joinedBssid)
+                    continue;
+                records.append(std::make_shared<NetworkModel>(network));
+            }
+            completion(records, QString());
+        });
+}
+
+void NetworkScanner::getSignalStrength(const NetworkModel &target, QObject *context,
+                                       SignalCompletion completion) {
+    if (target.ssid.isNull() || target.bssid.isNull()) {
+        // Nothing can match; still answered later, like every other answer.
+        QMetaObject::invokeMethod(
+            context, [completion = std::move(completion)] { completion(0); }, Qt::QueuedConnection);
+        return;
+    }
+    m_iface.readCurrentNetworks(
+        context, [target, completion = std::move(completion)](const ScanOutcome &outcome) {
+            if (!outcome.networks)
+                qCInfo(lcScan).noquote() << outcome.error;
+            completion(outcome.networks ? signalStrengthIn(*outcome.networks, target) : 0);
+        });
+}
+
+qint32 NetworkScanner::signalStrengthIn(const QList<ScanResult> &results,
+                                        const NetworkModel &target) {
+    if (target.ssid.isNull() || target.bssid.isNull())
+        return 0;
+    for (const ScanResult &result : results) {
+        const NetworkModel record(result);
+        if (record.ssid == target.ssid && record.bssid == target.bssid &&
+            record.channel == target.channel)
+            return static_cast<qint32>(record.rssi);
+    }
+    return 0;
 }

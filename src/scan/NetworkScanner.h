@@ -5,26 +5,33 @@
 #include <functional>
 #include <optional>
 
+class QObject;
 class WirelessInterface;
 
 // Turns one scan of an interface into records, the joined network first.
-// Holds no state between calls; callers make one per scan.
+// Holds no state between calls; callers make one per scan and may drop it
+// right after the call, since the answer carries everything.
 class NetworkScanner {
 public:
-    using Completion = std::function<void(const std::optional<NetworkList> &)>;
+    using Completion =
+        std::function<void(const std::optional<NetworkList> &records, const QString &error)>;
+    using SignalCompletion = std::function<void(qint32 rssi)>;
 
     explicit NetworkScanner(WirelessInterface &iface);
 
-    // Scans and calls back exactly once before returning: the records, or
-    // nothing after a scan error (which is logged).
-    void getAvailableNetworks(const Completion &completion);
+    // Scans. `completion` runs once, later, from the event loop (never inside
+    // this call, not at all once `context` is gone): the records, or nothing
+    // and the reason after a scan error (which is logged).
+    void getAvailableNetworks(QObject *context, Completion completion);
 
-    // The RSSI (dBm) of the target in a fresh scan, matched by SSID, BSSID and
-    // channel; 0 when it is not heard or the scan fails.
-    qint32 getSignalStrength(const NetworkModel &target);
+    // The RSSI (dBm) of the target in the interface's current results, read
+    // without starting a scan, matched by SSID, BSSID and channel; 0 when it
+    // is not heard or the read fails. Answers like getAvailableNetworks.
+    void getSignalStrength(const NetworkModel &target, QObject *context,
+                           SignalCompletion completion);
 
-    NetworkList availableNetworks; // result of the last getAvailableNetworks
-    QString lastError;             // reason of the last failed scan
+    // The match getSignalStrength applies to the results read.
+    static qint32 signalStrengthIn(const QList<ScanResult> &results, const NetworkModel &target);
 
 private:
     WirelessInterface &m_iface;

@@ -34,6 +34,11 @@ void ScanCycle::pollingActivation() {
 
 void ScanCycle::pollingStarts() {
     scanForAvailableNetworks();
+}
+
+// The radar and the graph follow the merged list, so their job is queued once
+// the scan has been merged; it runs before the table reload the merge queues.
+void ScanCycle::queuePlotJob() {
     queue([this] {
         const NetworkList located = m_locate.locateArray ? m_locate.locateArray() : NetworkList{};
         Q_EMIT radarPlotRequested(located.isEmpty() ? removeDuplicateElements() : located);
@@ -42,19 +47,37 @@ void ScanCycle::pollingStarts() {
 }
 
 void ScanCycle::scanForAvailableNetworks() {
+    // One scan at a time per interface: a tick that comes while the last scan
+    // is still on its way (a slow or wedged driver) is left out rather than
+    // stacked behind it.
+    WirelessInterface *current = m_interface ? m_interface() : nullptr;
+    if (m_scanQueued || (m_scanningOn && m_scanningOn == current)) {
+        qCInfo(lcScan) << "the last scan has not answered yet; this tick is left out";
+        return;
+    }
     m_scanedResults = {};
+    m_scanQueued = true;
     queue([this] {
+        m_scanQueued = false;
         WirelessInterface *iface = m_interface ? m_interface() : nullptr;
+        const quint64 serial = ++m_scanSerial;
         if (!iface) {
             m_lastScanError = QStringLiteral("no Wi-Fi interface to scan");
+            queuePlotJob();
             merge(std::nullopt);
             return;
         }
-        NetworkScanner scanner(*iface);
-        scanner.getAvailableNetworks([&](const std::optional<NetworkList> &list) {
-            m_lastScanError = list ? QString() : scanner.lastError;
-            merge(list);
-        });
+        m_scanningOn = iface;
+        NetworkScanner(*iface).getAvailableNetworks(
+            this, [this, serial](const std::optional<NetworkList> &list, const QString &error) {
+                // An answer from an interface replaced since is not this tick's.
+                if (serial != m_scanSerial)
+                    return;
+                m_scanningOn = nullptr;
+                m_lastScanError = list ? QString() : error;
+                queuePlotJob();
+                merge(list);
+            });
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -75,6 +76,7 @@ Q_SIGNALS:
     void pollingChanged(bool running);
 
 private:
+    void queuePlotJob();
     void merge(const std::optional<NetworkList> &scanned);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();
@@ -96,4 +98,7 @@ private:
     NetworkModelPtr m_connectedNetwork;
     QString m_joinedBssid; // the interface's, as setSelectedWifi last read it
     QString m_lastScanError;
+    bool m_scanQueued = false;                // a scan job waits on the event loop
+    QPointer<WirelessInterface> m_scanningOn; // the interface whose answer is awaited
+    quint64 m_scanSerial = 0;                 // the scan whose answer the tick takes
 };

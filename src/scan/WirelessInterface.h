@@ -3,20 +3,48 @@
 #include "ScanResult.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <optional>
 
+// What one read of the networks gave: the networks, or nothing and why.
+struct ScanOutcome {
+    std::optional<QList<ScanResult>> networks; // in no defined order; nothing after a failure
+    QString error;                             // a readable reason after a failure
+    int dropped = 0;                           // entries the source held but no longer hears
+    qint64 readUs = 0;                         // time the read itself took
+};
+
+// What the last scan read, for tracing.
+struct ReadStatistics {
+    QStringList heard; // BSSIDs of the networks returned, in their order
+    int dropped = 0;
+    qint64 readUs = 0;
+};
+
 // One Wi-Fi adapter as the rest of the program sees it: the network it is
-// joined to, a scan, and its power. The real radio (nl80211) and the
-// simulated one (scenario file) implement it; nothing else knows which is in use.
-class WirelessInterface {
+// joined to, scans, and its power. The real radio (nl80211) and the simulated
+// one (scenario file) implement it; nothing else knows which is in use.
+//
+// Nothing here waits: the joined network and the power are cached values,
+// scans and power switches answer later through the event loop of the thread
+// the interface lives in.
+class WirelessInterface : public QObject {
+    Q_OBJECT
 public:
-    virtual ~WirelessInterface() = default;
+    enum class Kind { Nl80211, Simulated };
+    using Answer = std::function<void(const ScanOutcome &)>;
 
+    explicit WirelessInterface(QObject *parent = nullptr);
+    ~WirelessInterface() override;
+
+    virtual Kind kind() const = 0;
     virtual QString interfaceName() const = 0;
-    virtual bool powered() const = 0;
 
-    // The joined network; ssid() and bssid() are null while not joined.
+    // The joined network as of the last scan answered; ssid() and bssid() are
+    // null while not joined.
     virtual QString ssid() const = 0;
     virtual QString bssid() const = 0;
     virtual WlanChannel wlanChannel() const = 0;
@@ -24,14 +52,40 @@ public:
     virtual int security() const = 0;      // Security::* code
     virtual int activePHYMode() const = 0; // PhyMode::* code
 
-    // One scan. Returns the networks heard (in no defined order), or nothing
-    // with *error set to a readable reason.
-    virtual std::optional<QList<ScanResult>> scanForNetworks(QString *error) = 0;
+    // One scan. `done` runs exactly once, later, from the event loop (never
+    // from inside this call), after the joined network above has been brought
+    // up to date; it does not run once `context` or the interface is gone.
+    void scanForNetworks(QObject *context, Answer done);
 
-    // Switches the adapter on or off; false with *error set on refusal.
-    virtual bool setPower(bool on, QString *error) = 0;
+    // The networks as the source knows them now, without starting a scan or
+    // moving a recording on; the joined network's signal is live where the
+    // source can tell. Answers like scanForNetworks and changes nothing the
+    // getters above report.
+    void readCurrentNetworks(QObject *context, Answer done);
+
+    // Of the last scan answered (not of readCurrentNetworks).
+    ReadStatistics readStatistics() const { return m_statistics; }
+
+    // The adapter's power as last known; cheap.
+    virtual bool powered() const = 0;
+    // Switches the adapter on or off. The outcome comes with
+    // powerSwitchFinished, later; the new state with poweredChanged.
+    virtual void setPowerAsync(bool on) = 0;
 
     // A one-line note on how fresh the scans are, for a status bar; empty
     // when there is nothing to tell (e.g. "Results are refreshed by the system").
     virtual QString statusNote() const { return {}; }
+
+Q_SIGNALS:
+    void poweredChanged(bool on);
+    void powerSwitchFinished(bool on, bool ok, const QString &error);
+
+protected:
+    // Start the work; call `answer` exactly once, from the event loop of this
+    // object's thread and never from inside the call.
+    virtual void startScan(Answer answer) = 0;
+    virtual void startRead(Answer answer) = 0;
+
+private:
+    ReadStatistics m_statistics;
 };

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<ViewController> m_window;
     std::unique_ptr<AppDelegate> m_delegate;
     QStringList m_opened;
+    QString m_powerRefusal; // given to the fake adapters opened
     QList<QByteArray> m_scans;
     QStringList m_reloads;
 };
@@ -73,6 +75,7 @@ void TestAppWindow::init() {
     m_store = std::make_shared<MemoryPreferenceStore>();
     Preferences(m_store).writeLaunchDefaults();
     m_opened.clear();
+    m_powerRefusal.clear();
     m_reloads.clear();
     m_scans = {scan({"A:-40"})};
     m_source = std::make_unique<InterfaceSource>(
@@ -83,6 +86,7 @@ void TestAppWindow::init() {
                 return ScenarioJson::play(m_scans);
             auto fake = std::make_unique<FakeInterface>();
             fake->name = option.argument;
+            fake->powerRefusal = m_powerRefusal;
             return fake;
         },
         [] { return QStringList{QStringLiteral("wlan9")}; });
@@ -216,21 +220,33 @@ void TestAppWindow::exportWritesWhatTheTableShows() {
     QVERIFY(written.contains("\nTrue,B,-50,"));
 }
 
-// The button follows the adapter at once; the table is empty from the next
-// tick while the adapter is off.
+// The button follows the adapter once it reports the switch; a refusal keeps
+// it and shows in the status bar.
 void TestAppWindow::powerButtonFollowsTheAdapter() {
     build({scan({"A:-40"}, 0)});
     runJobsUntil([&] { return m_reloads.size() == 2; });
     PowerButton *power = m_window->connectionArea()->powerButton();
     QStringList seen{power->text()};
     for (int i = 0; i < 2; ++i) {
+        const bool was = m_source->current()->powered();
         QTest::mouseClick(power, Qt::LeftButton);
+        seen << power->text(); // nothing has answered yet
+        runJobsUntil([&] { return m_source->current()->powered() != was; });
         seen << power->text() + (m_source->current()->powered() ? "(on)" : "(off)");
         m_window->cycle().refresh();
         runJobsUntil([&] { return m_reloads.size() == 3 + i; });
         seen << m_reloads.constLast();
     }
-    QCOMPARE(seen.join(' '), "Disable Enable(off) rows=0 timer=on Disable(on) rows=1 timer=on");
+    QCOMPARE(seen.join(' '),
+             "Disable Disable Enable(off) rows=0 timer=on Enable Disable(on) rows=1 timer=on");
+
+    m_powerRefusal = QStringLiteral("not permitted");
+    m_window->preferences().setValue(Preferences::adapterKey, QStringLiteral("wlan9"));
+    m_window->settingsChanged();
+    QTest::mouseClick(power, Qt::LeftButton);
+    runJobsUntil([&] { return !m_window->statusBar()->currentMessage().isEmpty(); });
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Wi-Fi power change refused: not permitted");
+    QCOMPARE(power->text() + (m_source->current()->powered() ? "(on)" : "(off)"), "Disable(on)");
 }
 
 void TestAppWindow::settingsChangeSwitchesAdapter() {

@@ -101,26 +101,26 @@ void TestPollingSequence::settingsChangedStepsInOrder_data() {
     QTest::addColumn<int>("joined");
     QTest::addColumn<bool>("stopped");
     QTest::addColumn<QString>("interval");
-    QTest::addColumn<QString>("steps");
-    const QString rest = ", table, axes, polling on";
+    QTest::addColumn<QString>("signal"); // the connection's signal text, answered later
     QTest::newRow("dBm, 1 s") << "dBm" << 0 << false << "1"
-                              << "radar, signal -60 dBm" + rest;
+                              << "signal -60 dBm, ";
     QTest::newRow("Percent: -60 dBm is 80; 0 s mended to 5") << "Percent" << 0 << false << "0"
-                                                             << "radar, signal 80%" + rest;
+                                                             << "signal 80%, ";
     QTest::newRow("not joined: no signal") << "dBm" << -1 << false << "5"
-                                           << "radar" + rest;
+                                           << "";
     QTest::newRow("stopped: resumes with a tick at once") << "dBm" << 0 << true << "60"
-                                                          << "radar, signal -60 dBm" + rest;
+                                                          << "signal -60 dBm, ";
 }
 
-// The graph reload is queued, so it follows the synchronous steps; the
-// restarted timer's tick reloads the table after it.
+// The steps run in order at once; the signal reading and the graph reload
+// answer through the event loop, and the restarted timer's tick reloads the
+// table after them. The reading does not move the recording on.
 void TestPollingSequence::settingsChangedStepsInOrder() {
     QFETCH(QString, unit);
     QFETCH(int, joined);
     QFETCH(bool, stopped);
     QFETCH(QString, interval);
-    QFETCH(QString, steps);
+    QFETCH(QString, signal);
     start({ScenarioJson::scan({"A:-60", "B:-70", "C:-80"}, joined)});
     pollUntilRunning();
     if (stopped)
@@ -128,13 +128,16 @@ void TestPollingSequence::settingsChangedStepsInOrder() {
     m_events.clear();
     m_prefs->setValue(Preferences::displayUnitsKey, unit);
     m_prefs->setValue(Preferences::pollingIntervalKey, interval);
+    const int played = m_radio->scansPlayed();
     m_sequence->settingsChanged();
+    const QString steps = "radar, table, axes, polling on";
     QCOMPARE(m_events.join(", "), steps);
     QVERIFY(m_cycle->polling());
     runJobsUntil([&] { return !reloads().isEmpty(); });
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
-    QCOMPARE(m_events.join(", "), steps + ", graph, reload rows=3 timer=on");
+    QCOMPARE(m_events.join(", "), steps + ", " + signal + "graph, reload rows=3 timer=on");
+    QCOMPARE(m_radio->scansPlayed(), played + 1); // the tick's scan only
     QCOMPARE(m_cycle->pollingIntervalMs(), interval == "0" ? 5000 : interval.toInt() * 1000);
 }
 

@@ -2,6 +2,7 @@
 #include "support/FakeInterface.h"
 
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -28,10 +29,10 @@ ScanResult withCodes(const QString &phy, const QString &security,
     return n;
 }
 
-FakeInterface joined(int security, int phy) {
-    FakeInterface iface;
-    iface.join(makeNetwork("Home", "aa:bb:cc:dd:ee:01", -48, 36, Band::Ghz5, ChannelWidth::Mhz160),
-               security, phy);
+std::unique_ptr<FakeInterface> joined(int security, int phy) {
+    auto iface = std::make_unique<FakeInterface>();
+    iface->join(makeNetwork("Home", "aa:bb:cc:dd:ee:01", -48, 36, Band::Ghz5, ChannelWidth::Mhz160),
+                security, phy);
     return iface;
 }
 
@@ -62,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(
             summary(NetworkModel(makeNetwork(QString(), "aa:bb:cc:dd:ee:08", -70))),
             "-|aa:bb:cc:dd:ee:08|20 MHz|2437|None|Unknown|Unknown|Access Point|-70|6|1|0|0|0|0");
-        QCOMPARE(summary(NetworkModel(joined(Security::WPAWPA2Personal, PhyMode::AX))),
+        QCOMPARE(summary(NetworkModel(*joined(Security::WPAWPA2Personal, PhyMode::AX))),
                  "Home|aa:bb:cc:dd:ee:01|160 MHz|5180|802.11ax|WPA/"
                  "WPA2 Personal|Unknown|Access Point|-48|36|2|6|0|0|0");
         QCOMPARE(summary(NetworkModel(FakeInterface())),
@@ -109,9 +110,9 @@ private Q_SLOTS:
                  "1802.11a|3802.11g|5802.11ac|7802.11be|0None|0None|3802.11g|4802.11n");
         QCOMPARE(texts({-1, 0, 1, 2, 3, 4, 5, 6, 7, 8},
                        [](int code) {
-                           const FakeInterface iface = joined(Security::WPA2Personal, code);
-                           return agree(agree(NetworkModel(iface).networkMode,
-                                              NetworkModel::networkModeForInterface(iface)),
+                           const auto iface = joined(Security::WPA2Personal, code);
+                           return agree(agree(NetworkModel(*iface).networkMode,
+                                              NetworkModel::networkModeForInterface(*iface)),
                                         NetworkModel::networkModeForactivePHYMode(code));
                        }),
                  "Unknown|None|802.11a|802.11b|802.11g|802.11n|802.11ac|802.11ax|802.11be|Unknown");
@@ -134,9 +135,9 @@ private Q_SLOTS:
         QCOMPARE(texts({"11 4", "14 0", "15 14", ""}, scanned), "WPA2 Personal|None|OWE|Unknown");
         QCOMPARE(texts({-1, 0, 3, 8, 15, 16},
                        [](int code) {
-                           const FakeInterface iface = joined(code, PhyMode::N);
-                           return agree(NetworkModel(iface).security,
-                                        NetworkModel::securityStringForInterface(iface));
+                           const auto iface = joined(code, PhyMode::N);
+                           return agree(NetworkModel(*iface).security,
+                                        NetworkModel::securityStringForInterface(*iface));
                        }),
                  "Unknown|None|WPA/WPA2 Personal|WPA/WPA2 Enterprise|OWE Transition|Unknown");
     }

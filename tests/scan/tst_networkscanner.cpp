@@ -15,15 +15,21 @@ QString describe(const NetworkList &list) {
     return parts.join(' ');
 }
 
-// Scans once; "calls:described list" ("-" when called back with nothing).
-QString scan(NetworkScanner &scanner) {
+// Scans once; "calls:described list" ("-error" when called back with nothing).
+// No answer may come from inside the call.
+QString scan(NetworkScanner &scanner, QObject *context) {
     int calls = 0;
-    QString got = QStringLiteral("-");
-    scanner.getAvailableNetworks([&](const std::optional<NetworkList> &list) {
-        ++calls;
-        if (list)
-            got = describe(*list);
-    });
+    QString got;
+    scanner.getAvailableNetworks(context,
+                                 [&](const std::optional<NetworkList> &list, const QString &error) {
+                                     ++calls;
+                                     got = list ? describe(*list) : '-' + error;
+                                 });
+    if (calls != 0)
+        return QStringLiteral("answered inside the call");
+    if (!QTest::qWaitFor([&] { return calls > 0; }, 5000))
+        return QStringLiteral("no answer");
+    QCoreApplication::processEvents(); // a second answer would show here
     return QString::number(calls) + ':' + got;
 }
 
@@ -42,42 +48,63 @@ private Q_SLOTS:
         iface.queueScan({makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70), home,
                          makeNetwork(QString(), "aa:bb:cc:dd:ee:03", -80)});
         NetworkScanner scanner(iface);
-        QCOMPARE(scan(scanner), "1:Home/01/-47 Cafe/02/-70 -/03/-80");
-        QCOMPARE(scanner.availableNetworks.first()->security, "WPA2 Personal"); // no blank
+        QCOMPARE(scan(scanner, this), "1:Home/01/-47 Cafe/02/-70 -/03/-80");
         QCOMPARE(iface.scanCount, 1);
     }
 
     // Not joined: the idle record leads, and a null BSSID does not match it.
-    void idleInterfaceAndFreshLists() {
+    // A failure calls back once with nothing and the reason, and is logged.
+    void idleInterfaceAndFailures() {
         FakeInterface iface;
         iface.queueScan(
             {makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70), makeNetwork("Odd", QString(), -60)});
-        iface.queueScan({makeNetwork("B", "aa:bb:cc:dd:ee:0b", -60)});
         iface.queueError("gone");
         iface.queueError(QString());
+        QCOMPARE(scan(*std::make_unique<NetworkScanner>(iface), this),
+                 "1:-/-/0 Cafe/02/-70 Odd/-/-60");
         NetworkScanner scanner(iface);
-        QCOMPARE(scan(scanner), "1:-/-/0 Cafe/02/-70 Odd/-/-60");
-        QCOMPARE(scan(scanner), "1:-/-/0 B/0b/-60");
-        QCOMPARE(describe(scanner.availableNetworks), "-/-/0 B/0b/-60");
-        // A failure calls back once with nothing, is logged, and clears the list.
         QTest::ignoreMessage(QtInfoMsg, "gone");
-        QCOMPARE(scan(scanner), "1:-");
-        QCOMPARE(scanner.lastError + '|' + describe(scanner.availableNetworks), "gone|");
+        QCOMPARE(scan(scanner, this), "1:-gone");
         QTest::ignoreMessage(QtInfoMsg, "scan failed");
-        QCOMPARE(scan(scanner) + scanner.lastError, "1:-scan failed");
+        QCOMPARE(scan(scanner, this), "1:-scan failed");
     }
 
-    // Matched by SSID, BSSID and channel; the joined one reads the interface.
+    // A caller gone before the answer is not called back; the scanner itself
+    // may go right after asking.
+    void answerOnlyWhileTheCallerLives() {
+        FakeInterface iface;
+        iface.fallback = QList<ScanResult>{makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70)};
+        int calls = 0;
+        auto caller = std::make_unique<QObject>();
+        NetworkScanner(iface).getAvailableNetworks(
+            caller.get(), [&](const std::optional<NetworkList> &, const QString &) { ++calls; });
+        caller.reset();
+        QObject survivor;
+        QCOMPARE(scan(*std::make_unique<NetworkScanner>(iface), &survivor), "1:-/-/0 Cafe/02/-70");
+        QCOMPARE(calls, 0);
+    }
+
+    // Matched by SSID, BSSID and channel in the current results; no scan is started.
     void signalStrength() {
         FakeInterface iface;
         const ScanResult home = makeNetwork("Home", "aa:bb:cc:dd:ee:01", -45, 6);
         iface.join(home, Security::WPA2Personal, PhyMode::N);
-        iface.joinedRssi = -47;
         // Records with a null SSID or BSSID must not match a target's null field.
         iface.fallback = QList<ScanResult>{home, makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70, 11),
                                            makeNetwork(QString(), "aa:bb:cc:dd:ee:03", -60, 1),
                                            makeNetwork("Cafe", QString(), -65, 11)};
         NetworkScanner scanner(iface);
+        const auto strength = [&](const NetworkModel &target) {
+            qint32 got = 1;
+            int calls = 0;
+            scanner.getSignalStrength(target, this, [&](qint32 rssi) {
+                ++calls;
+                got = rssi;
+            });
+            if (!QTest::qWaitFor([&] { return calls > 0; }, 5000))
+                return QStringLiteral("no answer");
+            return calls == 1 ? QString::number(got) : QStringLiteral("calls %1").arg(calls);
+        };
         QStringList got;
         for (const ScanResult &t : {makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -99, 11),
                                     makeNetwork("Home", "aa:bb:cc:dd:ee:01", -99, 6),
@@ -86,11 +113,12 @@ private Q_SLOTS:
                                     makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -99, 1),
                                     makeNetwork(QString(), "aa:bb:cc:dd:ee:03", -99, 1),
                                     makeNetwork("Cafe", QString(), -99, 11)})
-            got << QString::number(scanner.getSignalStrength(NetworkModel(t)));
-        QCOMPARE(got.join(' '), "-70 -47 0 0 0 0 0");
-        iface.queueError("busy");
+            got << strength(NetworkModel(t));
+        QCOMPARE(got.join(' '), "-70 -45 0 0 0 0 0");
+        iface.fallback = FakeInterface::ScanError{"busy"};
         QTest::ignoreMessage(QtInfoMsg, "busy");
-        QCOMPARE(scanner.getSignalStrength(NetworkModel(iface)), 0);
+        QCOMPARE(strength(NetworkModel(iface)), "0");
+        QCOMPARE(iface.scanCount, 0);
     }
 };
 

@@ -9,8 +9,10 @@
 #include <variant>
 
 // A scriptable radio for the scan tests. Each scan takes the next scripted
-// outcome (networks or an error text), then repeats `fallback`. The joined
-// network's fields are plain members read at each call; null while not joined.
+// outcome (networks or an error text), then repeats `fallback`; a read of the
+// current networks answers `fallback`. Answers and power switches come
+// through the event loop, like a real radio's. The joined network's fields
+// are plain members read at each call; null while not joined.
 class FakeInterface : public WirelessInterface {
 public:
     struct ScanError {
@@ -28,6 +30,8 @@ public:
     QQueue<Outcome> script;
     Outcome fallback = QList<ScanResult>{};
     int scanCount = 0;
+    int readCount = 0;
+    QString powerRefusal; // non-empty: setPowerAsync is refused with it
 
     void queueScan(const QList<ScanResult> &networks) { script.enqueue(networks); }
     void queueError(const QString &reason) { script.enqueue(ScanError{reason}); }
@@ -42,6 +46,7 @@ public:
     }
     void leave() { join(ScanResult{}, Security::None, PhyMode::None); }
 
+    Kind kind() const override { return Kind::Nl80211; } // stands in for a real radio
     QString interfaceName() const override { return name; }
     bool powered() const override { return isPowered; }
     QString ssid() const override { return joinedSsid; }
@@ -50,20 +55,42 @@ public:
     int rssiValue() const override { return joinedRssi; }
     int security() const override { return joinedSecurity; }
     int activePHYMode() const override { return joinedPhyMode; }
-
-    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override {
-        ++scanCount;
-        const Outcome outcome = script.isEmpty() ? fallback : script.dequeue();
-        if (const auto *failure = std::get_if<ScanError>(&outcome)) {
-            if (error)
-                *error = failure->reason;
-            return std::nullopt;
-        }
-        return std::get<QList<ScanResult>>(outcome);
+    void setPowerAsync(bool on) override {
+        QMetaObject::invokeMethod(
+            this,
+            [this, on] {
+                if (!powerRefusal.isEmpty()) {
+                    Q_EMIT powerSwitchFinished(on, false, powerRefusal);
+                    return;
+                }
+                const bool changed = isPowered != on;
+                isPowered = on;
+                if (changed)
+                    Q_EMIT poweredChanged(on);
+                Q_EMIT powerSwitchFinished(on, true, QString());
+            },
+            Qt::QueuedConnection);
     }
-    bool setPower(bool on, QString *) override {
-        isPowered = on;
-        return true;
+
+protected:
+    void startScan(Answer answer) override {
+        ++scanCount;
+        deliver(script.isEmpty() ? fallback : script.dequeue(), std::move(answer));
+    }
+    void startRead(Answer answer) override {
+        ++readCount;
+        deliver(fallback, std::move(answer));
+    }
+
+private:
+    void deliver(const Outcome &scripted, Answer answer) {
+        ScanOutcome outcome;
+        if (const auto *failure = std::get_if<ScanError>(&scripted))
+            outcome.error = failure->reason;
+        else
+            outcome.networks = std::get<QList<ScanResult>>(scripted);
+        QMetaObject::invokeMethod(
+            this, [outcome, answer = std::move(answer)] { answer(outcome); }, Qt::QueuedConnection);
     }
 };
 

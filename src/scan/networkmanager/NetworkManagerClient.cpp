@@ -1,6 +1,6 @@
 #include "scan/networkmanager/NetworkManagerClient.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -21,8 +21,9 @@ const QString WirelessEnabled = QStringLiteral("WirelessEnabled");
 
 const QString NotAllowedError = QStringLiteral("org.freedesktop.NetworkManager.Device.NotAllowed");
 
-// Property reads and writes stop a caller's thread, so they must give up quickly.
-constexpr int BlockingTimeoutMs = 2000;
+const QString BusService = QStringLiteral("org.freedesktop.DBus");
+const QString BusPath = QStringLiteral("/org/freedesktop/DBus");
+
 // Device lookup is a table read inside NetworkManager; RequestScan may wait on a polkit
 // prompt, so it keeps D-Bus's default timeout.
 constexpr int LookupTimeoutMs = 5000;
@@ -64,35 +65,95 @@ QString describe(const QDBusError &error) {
 NetworkManagerClient::NetworkManagerClient(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus) {
-    // Watch before asking, so NetworkManager appearing in between still gets noticed.
+    if (!m_bus.isConnected()) {
+        m_availabilityKnown = true; // no bus, no NetworkManager
+        return;
+    }
+    // Watch before asking, so NetworkManager appearing in between still gets noticed: the bus
+    // daemon answers the question after it has taken the watch.
     m_watcher =
         new QDBusServiceWatcher(Service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 onOwnerChanged(newOwner);
             });
-    m_available = isAvailable();
+    // Any sender is heard here and only NetworkManager's own signals are taken: a match on
+    // its well-known name would make Qt look up the owner with a blocking call.
+    m_bus.connect(QString(), ManagerPath, PropertiesInterface, QStringLiteral("PropertiesChanged"),
+                  this, SLOT(onPropertiesChanged(QDBusMessage)));
+
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(BusService, BusPath, BusService, "GetNameOwner");
+    ask << Service;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        const QDBusPendingReply<QString> reply = *w;
+        // An owner change seen meanwhile is newer than this answer.
+        if (!m_availabilityKnown)
+            onOwnerChanged(reply.isError() ? QString() : reply.value());
+    });
 }
 
 NetworkManagerClient::~NetworkManagerClient() = default;
 
-bool NetworkManagerClient::isAvailable() const {
-    if (!m_bus.isConnected())
-        return false;
-    const QDBusConnectionInterface *daemon = m_bus.interface();
-    if (daemon == nullptr)
-        return false; // a peer-to-peer connection has no bus daemon to ask
-    const QDBusReply<bool> registered = daemon->isServiceRegistered(Service);
-    return registered.isValid() && registered.value();
-}
-
 void NetworkManagerClient::onOwnerChanged(const QString &newOwner) {
-    // An owner handing over straight to another (a replacement) stays available: no event.
+    const bool wasKnown = m_availabilityKnown;
+    m_availabilityKnown = true;
+    const QString oldOwner = m_owner;
+    m_owner = newOwner;
     const bool available = !newOwner.isEmpty();
-    if (available == m_available)
+    if (available && newOwner != oldOwner)
+        readProperties(); // a new process: its switch may differ
+    if (!available)
+        setWirelessEnabledValue(std::nullopt);
+    // An owner handing over straight to another (a replacement) stays available: no event.
+    if (available == m_available && wasKnown)
         return;
     m_available = available;
-    Q_EMIT availabilityChanged(available);
+    if (available || wasKnown)
+        Q_EMIT availabilityChanged(available);
+}
+
+void NetworkManagerClient::readProperties() {
+    QDBusMessage getAll = nmCall(ManagerPath, PropertiesInterface, QStringLiteral("GetAll"));
+    getAll << ManagerInterface;
+    const QString owner = m_owner;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(getAll), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, owner](QDBusPendingCallWatcher *w) {
+                w->deleteLater();
+                const QDBusPendingReply<QVariantMap> reply = *w;
+                if (owner != m_owner || reply.isError())
+                    return; // gone or replaced meanwhile; a replacement is read on its own
+                const QVariant value = reply.value().value(WirelessEnabled);
+                if (value.typeId() == QMetaType::Bool)
+                    setWirelessEnabledValue(value.toBool());
+            });
+}
+
+void NetworkManagerClient::onPropertiesChanged(const QDBusMessage &message) {
+    const QList<QVariant> args = message.arguments();
+    if (m_owner.isEmpty() || message.service() != m_owner || args.size() < 2 ||
+        args.at(0).toString() != ManagerInterface)
+        return;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args.at(1));
+    if (const auto it = changed.constFind(WirelessEnabled); it != changed.constEnd()) {
+        QVariant value = *it;
+        if (value.canConvert<QDBusVariant>())
+            value = value.value<QDBusVariant>().variant();
+        if (value.typeId() == QMetaType::Bool)
+            setWirelessEnabledValue(value.toBool());
+    } else if (args.size() > 2 && qdbus_cast<QStringList>(args.at(2)).contains(WirelessEnabled)) {
+        readProperties(); // changed without its value: ask for it
+    }
+}
+
+void NetworkManagerClient::setWirelessEnabledValue(std::optional<bool> value) {
+    if (value == m_wirelessEnabled)
+        return;
+    m_wirelessEnabled = value;
+    Q_EMIT wirelessEnabledChanged();
 }
 
 NetworkManagerClient::ScanState &NetworkManagerClient::stateFor(const QString &interfaceName) {
@@ -218,27 +279,28 @@ void NetworkManagerClient::finishScan(const QString &interfaceName, bool ok, con
     Q_EMIT scanRequestFinished(interfaceName, ok, error);
 }
 
-std::optional<bool> NetworkManagerClient::wirelessEnabled() const {
-    QDBusMessage get = nmCall(ManagerPath, PropertiesInterface, QStringLiteral("Get"));
-    get << ManagerInterface << WirelessEnabled;
-    const QDBusMessage reply = m_bus.call(get, QDBus::Block, BlockingTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return std::nullopt;
-    const QVariant value = reply.arguments().constFirst().value<QDBusVariant>().variant();
-    if (value.typeId() != QMetaType::Bool)
-        return std::nullopt;
-    return value.toBool();
-}
-
-bool NetworkManagerClient::setWirelessEnabled(bool on, QString *error) {
+void NetworkManagerClient::setWirelessEnabled(bool on) {
+    if (!m_bus.isConnected()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, on] {
+                Q_EMIT wirelessSwitchFinished(on, false,
+                                              QStringLiteral("the D-Bus connection is not open"));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     QDBusMessage set = nmCall(ManagerPath, PropertiesInterface, QStringLiteral("Set"));
     set << ManagerInterface << WirelessEnabled << QVariant::fromValue(QDBusVariant(on));
-    const QDBusMessage reply = m_bus.call(set, QDBus::Block, BlockingTimeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
-    if (error != nullptr)
-        *error = describe(QDBusError(reply));
-    return false;
+    // D-Bus's default timeout: the change may wait on a polkit prompt.
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(set), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, on](QDBusPendingCallWatcher *w) {
+                w->deleteLater();
+                const QDBusPendingReply<> reply = *w;
+                Q_EMIT wirelessSwitchFinished(
+                    on, !reply.isError(), reply.isError() ? describe(reply.error()) : QString());
+            });
 }
 
 void NetworkManagerClient::setScanHoldOff(std::chrono::milliseconds holdOff) {

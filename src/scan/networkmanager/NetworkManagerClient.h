@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
@@ -14,8 +15,9 @@ class QTimer;
 
 // The one place that speaks to NetworkManager over D-Bus. NetworkManager being absent, or
 // going away and coming back, is an ordinary state: every call answers it rather than failing
-// hard. Lives in the thread that creates it; that thread must run an event loop for
-// scanRequestFinished, availabilityChanged and deferred scans to happen.
+// hard. Nothing here waits for the bus: what NetworkManager tells is cached and kept current
+// from its signals, and requests answer through signals. Lives in the thread that creates it;
+// that thread must run an event loop for anything to happen.
 class NetworkManagerClient : public QObject {
     Q_OBJECT
 public:
@@ -26,20 +28,26 @@ public:
                                   QObject *parent = nullptr);
     ~NetworkManagerClient() override;
 
-    // org.freedesktop.NetworkManager is on the bus (asks the bus daemon, so it is current).
-    bool isAvailable() const;
+    // org.freedesktop.NetworkManager is on the bus, as last heard: one question to the bus
+    // daemon at start, then its owner changes. False until the first answer.
+    bool isAvailable() const { return m_available; }
+    // The first answer about availability has come.
+    bool availabilityKnown() const { return m_availabilityKnown; }
 
     // Never blocks. The answer always arrives later through scanRequestFinished, never from
     // inside this call. While a request for the interface is in flight or held off, further
     // requests merge into it: one scanRequestFinished answers all of them.
     void requestScan(const QString &interfaceName);
 
-    // Reads NetworkManager's WirelessEnabled; nullopt when NetworkManager can't be asked.
-    std::optional<bool> wirelessEnabled() const;
+    // NetworkManager's WirelessEnabled as last heard: read with one GetAll whenever
+    // NetworkManager appears, then kept from its PropertiesChanged. Nothing while it is absent
+    // or has not answered yet.
+    std::optional<bool> wirelessEnabled() const { return m_wirelessEnabled; }
 
-    // Blocks for at most a couple of seconds. On refusal (e.g. polkit's enable-disable-wifi)
-    // returns false and puts the D-Bus error text in *error (error may be null).
-    bool setWirelessEnabled(bool on, QString *error);
+    // Asks NetworkManager to switch Wi-Fi. The outcome comes with wirelessSwitchFinished, never
+    // from inside this call; a refusal (e.g. polkit's enable-disable-wifi) carries the D-Bus
+    // error text.
+    void setWirelessEnabled(bool on);
 
     // How long after a rate-limited refusal no scan is sent for that interface. Applies to
     // refusals that arrive after the change.
@@ -48,6 +56,11 @@ public:
 Q_SIGNALS:
     void scanRequestFinished(const QString &interfaceName, bool ok, const QString &error);
     void availabilityChanged(bool available);
+    void wirelessEnabledChanged();
+    void wirelessSwitchFinished(bool on, bool ok, const QString &error);
+
+private Q_SLOTS:
+    void onPropertiesChanged(const QDBusMessage &message);
 
 private:
     struct ScanState {
@@ -62,10 +75,15 @@ private:
     void onScanReplied(const QString &interfaceName, QDBusPendingCallWatcher *watcher);
     void finishScan(const QString &interfaceName, bool ok, const QString &error);
     void onOwnerChanged(const QString &newOwner);
+    void readProperties();
+    void setWirelessEnabledValue(std::optional<bool> value);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher *m_watcher = nullptr;
+    QString m_owner; // NetworkManager's unique name on the bus; empty while absent
     bool m_available = false;
+    bool m_availabilityKnown = false;
+    std::optional<bool> m_wirelessEnabled;
     std::chrono::milliseconds m_holdOff = DefaultScanHoldOff;
     QHash<QString, ScanState> m_scans;
 };

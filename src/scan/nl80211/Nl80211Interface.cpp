@@ -1,74 +1,18 @@
 #include "Nl80211Interface.h"
 
 #include "Nl80211Log.h"
+#include "Nl80211Reads.h"
 #include "Nl80211Socket.h"
+#include "Nl80211Worker.h"
 #include "RadioPower.h"
 #include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
 #include "scan/networkmanager/NetworkManagerClient.h"
 
 #include <QSocketNotifier>
-#include <ctime>
-#include <linux/nl80211.h>
-#include <netlink/attr.h>
-#include <netlink/genl/genl.h>
-#include <netlink/msg.h>
+#include <cerrno>
 
 using namespace nl80211;
-
-namespace {
-
-std::optional<QList<InterfaceEntry>> stations(CommandSocket &socket, QString *error) {
-    const CommandSocket::Answer answer = socket.request(NL80211_CMD_GET_INTERFACE, NLM_F_DUMP);
-    if (answer.error != 0) {
-        *error = QStringLiteral("nl80211: cannot list Wi-Fi interfaces: %1")
-                     .arg(errnoText(answer.error));
-        return std::nullopt;
-    }
-    QList<InterfaceEntry> result;
-    for (const QByteArray &message : answer.messages) {
-        QString reason;
-        const auto entry =
-            decodeInterface(Bytes(reinterpret_cast<const std::uint8_t *>(message.constData()),
-                                  static_cast<size_t>(message.size())),
-                            &reason);
-        if (!entry)
-            qCWarning(lcNl80211).noquote() << "skipped an unreadable interface:" << reason;
-        else if (entry->isStation())
-            result.append(*entry);
-    }
-    return result;
-}
-
-Bytes bytesOf(const QByteArray &message) {
-    return {reinterpret_cast<const std::uint8_t *>(message.constData()),
-            static_cast<size_t>(message.size())};
-}
-
-// Joined: the kernel names the network, or (kernels that do not) the scan
-// table holds an entry the interface is associated with.
-bool isJoined(CommandSocket &socket, const InterfaceEntry &entry) {
-    if (entry.joined)
-        return true;
-    const int ifindex = entry.ifindex;
-    const CommandSocket::Answer answer =
-        socket.request(NL80211_CMD_GET_SCAN, NLM_F_DUMP,
-                       [ifindex](nl_msg *msg) { nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex); });
-    for (const QByteArray &message : answer.messages) {
-        const std::optional<BssEntry> bss = decodeBss(bytesOf(message), nullptr);
-        if (bss && bss->result.associated)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-qint64 Nl80211Interface::boottimeNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_BOOTTIME, &ts);
-    return static_cast<qint64>(ts.tv_sec) * ScanFreshness::kSecond + ts.tv_nsec;
-}
 
 std::optional<QList<InterfaceEntry>> Nl80211Interface::listInterfaces(QString *error) {
     QString why;
@@ -77,7 +21,7 @@ std::optional<QList<InterfaceEntry>> Nl80211Interface::listInterfaces(QString *e
         *error = QStringLiteral("nl80211: ") + why;
         return std::nullopt;
     }
-    return stations(*socket, error);
+    return listStations(*socket, error);
 }
 
 std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QString *error) {
@@ -87,7 +31,7 @@ std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QS
         *error = QStringLiteral("nl80211: ") + why;
         return nullptr;
     }
-    const std::optional<QList<InterfaceEntry>> all = stations(*socket, error);
+    const std::optional<QList<InterfaceEntry>> all = listStations(*socket, error);
     if (!all)
         return nullptr;
     const InterfaceEntry *chosen = nullptr;
@@ -106,33 +50,42 @@ std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QS
         return nullptr;
     }
 
-    std::unique_ptr<Nl80211Interface> iface(new Nl80211Interface(std::move(socket), *chosen));
-    const int group = iface->m_command->groupId("scan");
+    const int group = socket->groupId("scan");
+    auto iface = std::make_unique<Nl80211Interface>(std::move(socket), *chosen);
     if (group < 0) {
         qCWarning(lcNl80211) << "nl80211 has no scan event group; scans are not followed";
+    } else if (std::unique_ptr<EventSocket> events = EventSocket::open(group, &why)) {
+        iface->listenToEvents(std::move(events));
     } else {
-        iface->m_events = EventSocket::open(group, &why);
-        if (!iface->m_events) {
-            qCWarning(lcNl80211).noquote() << why;
-        } else {
-            iface->m_notifier =
-                new QSocketNotifier(iface->m_events->fd(), QSocketNotifier::Read, iface.get());
-            connect(iface->m_notifier, &QSocketNotifier::activated, iface.get(),
-                    &Nl80211Interface::readEvents);
-        }
+        qCWarning(lcNl80211).noquote() << why;
     }
     qCInfo(lcNl80211).noquote() << "using" << chosen->name << "ifindex" << chosen->ifindex
                                 << "wiphy" << chosen->wiphy;
     return iface;
 }
 
-Nl80211Interface::Nl80211Interface(std::unique_ptr<CommandSocket> command,
-                                   const InterfaceEntry &info)
-    : m_command(std::move(command))
+Nl80211Interface::Nl80211Interface(std::unique_ptr<Requester> requester, const InterfaceEntry &info,
+                                   const nl80211::Environment &environment)
+    : m_worker(std::make_unique<Worker>(std::move(requester), info.name))
+    , m_nm(std::make_unique<NetworkManagerClient>(environment.bus))
+    , m_power(std::make_unique<AdapterPower>(info.name, *m_nm, *m_worker, environment.power))
     , m_info(info)
-    , m_freshness(info.wiphy) {}
+    , m_freshness(info.wiphy) {
+    connect(m_power.get(), &AdapterPower::poweredChanged, this, &WirelessInterface::poweredChanged);
+    connect(m_power.get(), &AdapterPower::powerSwitchFinished, this,
+            &WirelessInterface::powerSwitchFinished);
+}
 
-Nl80211Interface::~Nl80211Interface() = default;
+Nl80211Interface::~Nl80211Interface() {
+    delete m_notifier; // before the socket it watches
+}
+
+void Nl80211Interface::listenToEvents(std::unique_ptr<EventSocket> events) {
+    delete m_notifier;
+    m_events = std::move(events);
+    m_notifier = new QSocketNotifier(m_events->fd(), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &Nl80211Interface::readEvents);
+}
 
 void Nl80211Interface::readEvents() {
     if (!m_events)
@@ -148,169 +101,138 @@ void Nl80211Interface::readEvents() {
     });
 }
 
-bool Nl80211Interface::readInterface(QString *error) {
-    const int ifindex = m_info.ifindex;
-    const CommandSocket::Answer answer =
-        m_command->request(NL80211_CMD_GET_INTERFACE, 0, [ifindex](nl_msg *msg) {
-            nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex);
-        });
-    if (answer.error != 0 || answer.messages.isEmpty()) {
-        *error = QStringLiteral("%1: %2").arg(
-            m_info.name, answer.error == ENODEV ? QStringLiteral("the interface is gone")
-                                                : errnoText(answer.error ? answer.error : EIO));
-        return false;
-    }
-    QString reason;
-    const auto entry = decodeInterface(bytesOf(answer.messages.first()), &reason);
-    if (!entry) {
-        *error =
-            QStringLiteral("%1: unreadable interface information (%2)").arg(m_info.name, reason);
-        return false;
-    }
-    m_info = *entry;
-    return true;
-}
-
-void Nl80211Interface::readStation() {
-    m_station.reset();
-    if (!m_joined)
-        return;
-    QByteArray mac(6, '\0');
-    const QStringList octets = m_joined->bssid.split(QLatin1Char(':'));
-    for (int i = 0; i < 6 && i < octets.size(); ++i)
-        mac[i] = static_cast<char>(octets[i].toUInt(nullptr, 16));
-    const int ifindex = m_info.ifindex;
-    const CommandSocket::Answer answer =
-        m_command->request(NL80211_CMD_GET_STATION, 0, [&](nl_msg *msg) {
-            nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex);
-            nla_put(msg, NL80211_ATTR_MAC, 6, mac.constData());
-        });
-    if (answer.error != 0 || answer.messages.isEmpty()) {
-        qCInfo(lcNl80211).noquote() << m_info.name << "station:" << errnoText(answer.error);
-        return;
-    }
-    QString reason;
-    m_station = decodeStation(bytesOf(answer.messages.first()), &reason);
-    if (!m_station)
-        qCWarning(lcNl80211).noquote() << m_info.name << "station:" << reason;
-}
-
-std::optional<QList<ScanResult>> Nl80211Interface::scanForNetworks(QString *error) {
+void Nl80211Interface::startScan(Answer answer) {
+    m_scanWaiters.append(std::move(answer));
+    if (m_scanWaiters.size() > 1)
+        return; // answered by the read already out
     // Scan events already queued describe the table about to be read.
     readEvents();
-    if (!readInterface(error))
-        return std::nullopt;
+    m_worker->run<TableRead>(
+        this,
+        [info = m_info, freshness = m_freshness](Requester &requester) {
+            return readTable(requester, info, freshness, true);
+        },
+        [this](const TableRead &read) { takeScan(read); });
+}
 
-    const int ifindex = m_info.ifindex;
-    const CommandSocket::Answer answer =
-        m_command->request(NL80211_CMD_GET_SCAN, NLM_F_DUMP, [ifindex](nl_msg *msg) {
-            nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex);
+void Nl80211Interface::takeScan(const TableRead &read) {
+    ScanOutcome outcome;
+    outcome.readUs = read.readUs;
+    if (!read.error.isEmpty()) {
+        outcome.error = read.error;
+        qCWarning(lcNl80211).noquote() << read.error;
+    } else {
+        if (read.info)
+            m_info = *read.info;
+        m_joined = read.joined;
+        m_station = read.station;
+        outcome.networks = read.results;
+        outcome.dropped = read.stale;
+        qCInfo(lcNl80211).noquote()
+            << m_info.name << read.results.size() << "networks," << read.stale << "no longer heard,"
+            << read.skipped << "unreadable";
+        if (!m_refreshing) {
+            m_refreshing = true;
+            QMetaObject::invokeMethod(this, &Nl80211Interface::refresh, Qt::QueuedConnection);
+        }
+    }
+    // The interface may have gone down or been switched off meanwhile.
+    m_power->recheck();
+    const QList<Answer> waiters = std::exchange(m_scanWaiters, {});
+    for (const Answer &answer : waiters)
+        answer(outcome);
+}
+
+void Nl80211Interface::startRead(Answer answer) {
+    m_readWaiters.append(std::move(answer));
+    if (m_readWaiters.size() > 1)
+        return;
+    readEvents();
+    m_worker->run<TableRead>(
+        this,
+        [info = m_info, freshness = m_freshness](Requester &requester) {
+            return readTable(requester, info, freshness, false);
+        },
+        [this](const TableRead &read) {
+            ScanOutcome outcome;
+            outcome.readUs = read.readUs;
+            outcome.error = read.error;
+            if (read.error.isEmpty()) {
+                QList<ScanResult> results = read.results;
+                // The station's own signal is current; the table's is of the last frame heard.
+                if (read.station && read.station->signalDbm) {
+                    for (ScanResult &result : results) {
+                        if (result.associated)
+                            result.rssiValue = *read.station->signalDbm;
+                    }
+                }
+                outcome.networks = std::move(results);
+                outcome.dropped = read.stale;
+            }
+            const QList<Answer> waiters = std::exchange(m_readWaiters, {});
+            for (const Answer &waiter : waiters)
+                waiter(outcome);
         });
-    if (answer.error != 0) {
-        *error = QStringLiteral("%1: cannot read scan results: %2")
-                     .arg(m_info.name, errnoText(answer.error));
-        qCWarning(lcNl80211).noquote() << *error;
-        return std::nullopt;
-    }
-
-    const qint64 now = boottimeNs();
-    QList<ScanResult> results;
-    results.reserve(answer.messages.size());
-    m_joined.reset();
-    m_lastStale = 0;
-    int skipped = 0;
-    for (const QByteArray &message : answer.messages) {
-        QString reason;
-        std::optional<BssEntry> entry = decodeBss(bytesOf(message), &reason);
-        if (!entry) {
-            ++skipped;
-            qCWarning(lcNl80211).noquote() << m_info.name << "skipped a scan entry:" << reason;
-            continue;
-        }
-        if (m_freshness.isStale(*entry, now)) {
-            ++m_lastStale;
-            continue;
-        }
-        if (entry->result.associated)
-            m_joined = entry->result;
-        results.append(std::move(entry->result));
-    }
-    readStation();
-    qCInfo(lcNl80211).noquote() << m_info.name << results.size() << "networks," << m_lastStale
-                                << "no longer heard," << skipped << "unreadable";
-
-    if (!m_refreshQueued) {
-        m_refreshQueued = true;
-        QMetaObject::invokeMethod(this, &Nl80211Interface::refresh, Qt::QueuedConnection);
-    }
-    return results;
 }
 
 void Nl80211Interface::refresh() {
-    m_refreshQueued = false;
     readEvents();
     const qint64 now = boottimeNs();
     switch (m_freshness.nextAction(now)) {
     case ScanFreshness::Action::None:
+        m_refreshing = false;
         return;
-    case ScanFreshness::Action::Trigger: {
-        const int ifindex = m_info.ifindex;
+    case ScanFreshness::Action::Trigger:
         m_freshness.triggerSent(now);
-        const CommandSocket::Answer answer =
-            m_command->request(NL80211_CMD_TRIGGER_SCAN, 0, [ifindex](nl_msg *msg) {
-                nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex);
-                // One empty SSID: an active scan that every network answers.
-                nlattr *ssids = nla_nest_start(msg, NL80211_ATTR_SCAN_SSIDS);
-                nla_put(msg, 1, 0, "");
-                nla_nest_end(msg, ssids);
-            });
-        m_freshness.triggerAnswered(answer.error, boottimeNs());
-        if (answer.error == EPERM || answer.error == EACCES) {
-            qCInfo(lcNl80211).noquote() << m_info.name << "scan trigger:" << errnoText(answer.error)
-                                        << "- asking NetworkManager";
-            useNetworkManager();
-        } else if (answer.error != 0 && answer.error != EBUSY) {
-            qCWarning(lcNl80211).noquote()
-                << m_info.name << "scan trigger:" << errnoText(answer.error);
-        }
+        // m_refreshing stays set until the kernel has answered.
+        m_worker->run<int>(
+            this,
+            [ifindex = m_info.ifindex](Requester &requester) {
+                return triggerScan(requester, ifindex);
+            },
+            [this](int error) { triggerAnswered(error); });
         return;
-    }
     case ScanFreshness::Action::AskNetworkManager:
-        if (NetworkManagerClient *nm = networkManager()) {
-            m_freshness.networkManagerAsked(now);
-            nm->requestScan(m_info.name);
-        }
+        m_refreshing = false;
+        m_freshness.networkManagerAsked(now);
+        m_nm->requestScan(m_info.name);
         return;
     }
 }
 
-NetworkManagerClient *Nl80211Interface::networkManager() const {
-    if (!m_nm)
-        m_nm = std::make_unique<NetworkManagerClient>();
-    return m_nm.get();
+void Nl80211Interface::triggerAnswered(int error) {
+    m_refreshing = false;
+    m_freshness.triggerAnswered(error, boottimeNs());
+    if (error == EPERM || error == EACCES) {
+        qCInfo(lcNl80211).noquote()
+            << m_info.name << "scan trigger:" << errnoText(error) << "- asking NetworkManager";
+        useNetworkManager();
+    } else if (error != 0 && error != EBUSY) {
+        qCWarning(lcNl80211).noquote() << m_info.name << "scan trigger:" << errnoText(error);
+    }
 }
 
 void Nl80211Interface::useNetworkManager() {
-    NetworkManagerClient *nm = networkManager();
-    if (!nm->isAvailable()) {
+    if (m_usingNetworkManager)
+        return;
+    m_usingNetworkManager = true;
+    connect(m_nm.get(), &NetworkManagerClient::scanRequestFinished, this,
+            [this](const QString &name, bool ok, const QString &error) {
+                if (name != m_info.name)
+                    return;
+                m_freshness.networkManagerAnswered(ok, error, boottimeNs());
+                if (!ok)
+                    qCInfo(lcNl80211).noquote() << m_info.name << "NetworkManager scan:" << error;
+            });
+    connect(m_nm.get(), &NetworkManagerClient::availabilityChanged, this, [this](bool available) {
+        if (!available) {
+            m_freshness.networkManagerUnavailable();
+            tellRefresherOnce();
+        }
+    });
+    // Not yet known: its first answer comes as availabilityChanged.
+    if (m_nm->availabilityKnown() && !m_nm->isAvailable())
         m_freshness.networkManagerUnavailable();
-    } else {
-        connect(nm, &NetworkManagerClient::scanRequestFinished, this,
-                [this](const QString &name, bool ok, const QString &error) {
-                    if (name != m_info.name)
-                        return;
-                    m_freshness.networkManagerAnswered(ok, error, boottimeNs());
-                    if (!ok)
-                        qCInfo(lcNl80211).noquote()
-                            << m_info.name << "NetworkManager scan:" << error;
-                });
-        connect(nm, &NetworkManagerClient::availabilityChanged, this, [this](bool available) {
-            if (!available) {
-                m_freshness.networkManagerUnavailable();
-                tellRefresherOnce();
-            }
-        });
-    }
     tellRefresherOnce();
 }
 
@@ -321,29 +243,6 @@ void Nl80211Interface::tellRefresherOnce() {
     qCWarning(lcNl80211).noquote()
         << m_info.name
         << "cannot start scans (no CAP_NET_ADMIN, no NetworkManager):" << statusNote();
-}
-
-bool Nl80211Interface::powered() const {
-    if (const std::optional<bool> enabled = networkManager()->wirelessEnabled())
-        return *enabled;
-    if (const auto rfkill = rfkillState(m_info.name))
-        return !rfkill->softBlocked && !rfkill->hardBlocked;
-    return interfaceUp(m_info.name).value_or(false);
-}
-
-bool Nl80211Interface::setPower(bool on, QString *error) {
-    NetworkManagerClient *nm = networkManager();
-    if (nm->isAvailable()) {
-        QString why;
-        if (nm->setWirelessEnabled(on, &why))
-            return true;
-        *error = QStringLiteral("NetworkManager refused to switch Wi-Fi %1: %2")
-                     .arg(on ? QStringLiteral("on") : QStringLiteral("off"), why);
-    } else if (setWlanRfkill(on, error)) {
-        return true;
-    }
-    qCWarning(lcNl80211).noquote() << m_info.name << *error;
-    return false;
 }
 
 QString Nl80211Interface::ssid() const {

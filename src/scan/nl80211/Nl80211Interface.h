@@ -1,11 +1,12 @@
 #pragma once
 
+#include "AdapterPower.h"
 #include "Nl80211Decode.h"
 #include "ScanFreshness.h"
 #include "scan/WirelessInterface.h"
 
+#include <QDBusConnection>
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -14,17 +15,26 @@ class NetworkManagerClient;
 class QSocketNotifier;
 
 namespace nl80211 {
-class CommandSocket;
 class EventSocket;
+class Requester;
+class Worker;
+struct TableRead;
+
+// Where an interface looks besides the kernel; tests point it elsewhere.
+struct Environment {
+    QDBusConnection bus = QDBusConnection::systemBus(); // for NetworkManager
+    PowerPaths power;
+};
 } // namespace nl80211
 
 // A real Wi-Fi adapter through the kernel's nl80211, as an ordinary user:
-// every tick reads the kernel's BSS table at once (never waiting for the
-// radio), drops what the last scan no longer heard (see ScanFreshness), and
-// then asks for a new scan, asynchronously: its own trigger when allowed,
-// else NetworkManager, else whatever the system scans by itself. Scan events
-// arrive on a separate socket watched from the event loop.
-class Nl80211Interface : public QObject, public WirelessInterface {
+// every tick reads the kernel's BSS table (never waiting for the radio),
+// drops what the last scan no longer heard (see ScanFreshness), and then asks
+// for a new scan: its own trigger when allowed, else NetworkManager, else
+// whatever the system scans by itself. The requests run on a worker thread
+// of the interface's own, so a wedged driver never holds the event loop; scan
+// events arrive on a separate non-blocking socket watched from the event loop.
+class Nl80211Interface : public WirelessInterface {
     Q_OBJECT
 public:
     // The station interfaces; nothing with *error when nl80211 cannot be read.
@@ -33,44 +43,55 @@ public:
     // Opens the named interface, or when the name is empty the one joined to
     // a network, else the first. Null with a one-line *error on failure.
     static std::unique_ptr<Nl80211Interface> open(const QString &name, QString *error);
+
+    // The interface `info` names, asked through `requester`; scan events are
+    // followed only when listenToEvents() is called.
+    Nl80211Interface(std::unique_ptr<nl80211::Requester> requester,
+                     const nl80211::InterfaceEntry &info,
+                     const nl80211::Environment &environment = {});
     ~Nl80211Interface() override;
 
+    Kind kind() const override { return Kind::Nl80211; }
     QString interfaceName() const override { return m_info.name; }
-    bool powered() const override;
+    bool powered() const override { return m_power->powered(); }
+    void setPowerAsync(bool on) override { m_power->setPowerAsync(on); }
     QString ssid() const override;
     QString bssid() const override;
     WlanChannel wlanChannel() const override;
     int rssiValue() const override;
     int security() const override;
     int activePHYMode() const override;
-    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override;
-    bool setPower(bool on, QString *error) override;
     QString statusNote() const override { return m_freshness.statusNote(); }
 
-    // Entries of the last read dropped as no longer heard.
-    int lastStaleCount() const { return m_lastStale; }
+    // Follows the scan events of nl80211's "scan" multicast group.
+    void listenToEvents(std::unique_ptr<nl80211::EventSocket> events);
+
+protected:
+    void startScan(Answer answer) override;
+    void startRead(Answer answer) override;
 
 private:
-    Nl80211Interface(std::unique_ptr<nl80211::CommandSocket> command,
-                     const nl80211::InterfaceEntry &info);
     void readEvents();
+    void takeScan(const nl80211::TableRead &read);
     void refresh(); // asks for the next scan, after the read
+    void triggerAnswered(int error);
     void useNetworkManager();
     void tellRefresherOnce();
-    NetworkManagerClient *networkManager() const;
-    bool readInterface(QString *error);
-    void readStation();
-    static qint64 boottimeNs();
 
-    std::unique_ptr<nl80211::CommandSocket> m_command;
+    std::unique_ptr<nl80211::Worker> m_worker;
+    std::unique_ptr<NetworkManagerClient> m_nm;
+    std::unique_ptr<nl80211::AdapterPower> m_power;
     std::unique_ptr<nl80211::EventSocket> m_events;
     QSocketNotifier *m_notifier = nullptr;
-    mutable std::unique_ptr<NetworkManagerClient> m_nm;
     nl80211::InterfaceEntry m_info;
     nl80211::ScanFreshness m_freshness;
-    std::optional<ScanResult> m_joined; // the associated BSS of the last read
+    std::optional<ScanResult> m_joined; // the associated BSS of the last scan
     std::optional<nl80211::StationEntry> m_station;
-    bool m_refreshQueued = false;
+    // Callers waiting for the read in flight; a request while one is out
+    // joins it, so a slow driver never gets a queue of reads.
+    QList<Answer> m_scanWaiters;
+    QList<Answer> m_readWaiters;
+    bool m_refreshing = false; // a refresh is queued or its trigger is out
+    bool m_usingNetworkManager = false;
     bool m_toldRefresher = false;
-    int m_lastStale = 0;
 };

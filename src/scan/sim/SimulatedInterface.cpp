@@ -3,6 +3,8 @@
 #include "ScenarioReader.h"
 #include "scan/WifiCodes.h"
 
+#include <QElapsedTimer>
+
 namespace {
 
 void setError(QString *error, const QString &text) {
@@ -100,8 +102,8 @@ int SimulatedInterface::nextScanIndex() const {
     return m_scenario->repeat == Scenario::Repeat::Cycle ? 0 : count - 1;
 }
 
-std::optional<QList<ScanResult>> SimulatedInterface::scanForNetworks(QString *error) {
-    // Switched off, the radio hears nothing, so the recording waits.
+std::optional<QList<ScanResult>> SimulatedInterface::currentScan(QString *error) const {
+    // Switched off, the radio hears nothing.
     if (!m_powered) {
         setError(error, QStringLiteral("%1 is powered off").arg(interfaceName()));
         return std::nullopt;
@@ -110,8 +112,6 @@ std::optional<QList<ScanResult>> SimulatedInterface::scanForNetworks(QString *er
         setError(error, QStringLiteral("%1 has no recorded scans").arg(interfaceName()));
         return std::nullopt;
     }
-    m_current = nextScanIndex();
-    ++m_scansPlayed;
     const ScenarioScan &scan = m_scenario->scans[m_current];
     if (scan.error) {
         setError(error, QStringLiteral("scan failed on %1 (recorded failure, scans[%2] of %3)")
@@ -123,8 +123,50 @@ std::optional<QList<ScanResult>> SimulatedInterface::scanForNetworks(QString *er
     return scan.networks;
 }
 
-bool SimulatedInterface::setPower(bool on, QString *error) {
-    Q_UNUSED(error); // a simulated radio never refuses
-    m_powered = on;
-    return true;
+std::optional<QList<ScanResult>> SimulatedInterface::playNextScan(QString *error) {
+    // While the radio is off the recording waits.
+    if (m_powered && m_scenario && !m_scenario->scans.isEmpty()) {
+        m_current = nextScanIndex();
+        ++m_scansPlayed;
+    }
+    return currentScan(error);
+}
+
+void SimulatedInterface::startScan(Answer answer) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, answer = std::move(answer)] {
+            QElapsedTimer timer;
+            timer.start();
+            ScanOutcome outcome;
+            outcome.networks = playNextScan(&outcome.error);
+            outcome.readUs = timer.nsecsElapsed() / 1000;
+            answer(outcome);
+        },
+        Qt::QueuedConnection);
+}
+
+void SimulatedInterface::startRead(Answer answer) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, answer = std::move(answer)] {
+            ScanOutcome outcome;
+            outcome.networks = currentScan(&outcome.error);
+            answer(outcome);
+        },
+        Qt::QueuedConnection);
+}
+
+void SimulatedInterface::setPowerAsync(bool on) {
+    // A simulated radio never refuses; it answers later all the same.
+    QMetaObject::invokeMethod(
+        this,
+        [this, on] {
+            const bool changed = m_powered != on;
+            m_powered = on;
+            if (changed)
+                Q_EMIT poweredChanged(on);
+            Q_EMIT powerSwitchFinished(on, true, QString());
+        },
+        Qt::QueuedConnection);
 }

@@ -8,7 +8,9 @@ struct Scenario;
 
 // A radio that plays a scenario file: each scan plays the next recorded scan.
 // The joined network is that of the scan played last (of the first one before
-// any scan); the power state starts from the file and follows setPower().
+// any scan); the power state starts from the file and follows setPowerAsync().
+// Answers come through the event loop, as a real radio's do, and the
+// recording moves on when a scan is answered.
 class SimulatedInterface : public WirelessInterface {
 public:
     // The bundled demo scenario, the default source on a machine without Wi-Fi.
@@ -23,6 +25,7 @@ public:
     explicit SimulatedInterface(std::shared_ptr<const Scenario> scenario);
     ~SimulatedInterface() override;
 
+    Kind kind() const override { return Kind::Simulated; }
     QString interfaceName() const override;
     bool powered() const override;
     QString ssid() const override;
@@ -31,12 +34,20 @@ public:
     int rssiValue() const override;
     int security() const override;
     int activePHYMode() const override;
-    std::optional<QList<ScanResult>> scanForNetworks(QString *error) override;
-    bool setPower(bool on, QString *error) override;
+    void setPowerAsync(bool on) override;
+
+    // Plays the next recorded scan at once: what an answered scan does.
+    std::optional<QList<ScanResult>> playNextScan(QString *error);
+    // The scan the interface shows now, without moving on.
+    std::optional<QList<ScanResult>> currentScan(QString *error) const;
 
     int scansPlayed() const { return m_scansPlayed; }
     // Index into the scenario's scans of the one the interface shows.
     int currentScanIndex() const { return m_current; }
+
+protected:
+    void startScan(Answer answer) override;
+    void startRead(Answer answer) override;
 
 private:
     const ScanResult *joinedNetwork() const;

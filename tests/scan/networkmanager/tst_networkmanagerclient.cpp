@@ -1,18 +1,22 @@
-// NetworkManagerClient against python-dbusmock's NetworkManager template, on a private bus that
-// the test starts and stops itself, so the machine's own NetworkManager is never touched.
+// NetworkManagerClient against python-dbusmock's NetworkManager template on a private bus.
 
-#include "scan/networkmanager/NetworkManagerClient.h"
 #include "support/NetworkManagerMock.h"
-
-#include <QtDBus>
-#include <QtTest>
-#include <memory>
+#include "scan/networkmanager/NetworkManagerClient.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
+const QString Nm = NetworkManagerMock::Nm;
+const QString ManagerPath = NetworkManagerMock::ManagerPath;
+const QString TemplateRoot = NetworkManagerMock::TemplateRoot;
+const QString MockInterface = NetworkManagerMock::MockInterface;
+const QString Properties = NetworkManagerMock::Properties;
 const QString Wlan0 = QStringLiteral("wlan0"), Wlan1 = QStringLiteral("wlan1");
+constexpr int WaitMs = NetworkManagerMock::WaitMs;
+const auto raising = NetworkManagerMock::raising;
+const char *const NotAllowed = "org.freedesktop.NetworkManager.Device.NotAllowed";
+const char *const PermissionDenied = "org.freedesktop.NetworkManager.PermissionDenied";
 
 // The scanRequestFinished answers for one interface: "ok" for success, else the error.
 QStringList answers(const QSignalSpy &spy, const QString &interfaceName) {
@@ -26,28 +30,54 @@ QStringList answers(const QSignalSpy &spy, const QString &interfaceName) {
 
 } // namespace
 
-// Stops the calling test function when a helper it called has failed.
-#define REQUIRE(call)                                                                              \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
-
-class TestNetworkManagerClient : public QObject, NetworkManagerMock {
+class TestNetworkManagerClient : public QObject {
     Q_OBJECT
 
+    NetworkManagerMock m_nm;
+    QDBusConnection m_clientBus{QString()};
+
+    // Once the mock answers a call on the client's connection, it has seen all sent before.
+    void flushClient() { m_nm.wirelessEnabled(&m_clientBus); }
+    int scans(const QString &devicePath) {
+        return int(m_nm.calls(devicePath, "RequestScan").size());
+    }
+    // The interface names looked up with GetDeviceByIpIface, in order.
+    QStringList lookups() {
+        QStringList out;
+        for (const QVariantList &args : m_nm.calls(ManagerPath, "GetDeviceByIpIface"))
+            out << args.value(0).toString();
+        return out;
+    }
     void scanAndWait(NetworkManagerClient &client, QSignalSpy &spy, const QString &interfaceName,
                      int expectedAnswers) {
         client.requestScan(interfaceName);
         QTRY_COMPARE_WITH_TIMEOUT(answers(spy, interfaceName).size(), expectedAnswers, WaitMs);
     }
+    // Switches Wi-Fi and waits for the answer: "ok" or the error.
+    QString switchWireless(NetworkManagerClient &client, bool on) {
+        QSignalSpy finished(&client, &NetworkManagerClient::wirelessSwitchFinished);
+        client.setWirelessEnabled(on);
+        if (!finished.isEmpty())
+            return QStringLiteral("answered inside the call");
+        if (!finished.wait(WaitMs))
+            return QStringLiteral("no answer");
+        const QList<QVariant> answer = finished.takeFirst();
+        if (answer.at(0).toBool() != on)
+            return QStringLiteral("answered for the other state");
+        return answer.at(1).toBool() ? QStringLiteral("ok") : answer.at(2).toString();
+    }
 
 private Q_SLOTS:
-    void initTestCase() { startBus(); }
-    void cleanupTestCase() { stopBus(); }
-    void init() { openConnections(); }
-    void cleanup() { closeConnections(); }
+    void initTestCase() { m_nm.startBus(); }
+    void cleanupTestCase() { m_nm.stopBus(); }
+    void init() {
+        m_clientBus = m_nm.connect(QStringLiteral("client"));
+        QVERIFY2(m_clientBus.isConnected(), qPrintable(m_clientBus.lastError().message()));
+    }
+    void cleanup() {
+        m_clientBus = QDBusConnection(QString());
+        m_nm.disconnect();
+    }
 
     // --- No NetworkManager: an ordinary state, every call answers ---
     void noNetworkManager_data() {
@@ -59,19 +89,18 @@ private Q_SLOTS:
     void noNetworkManager() {
         QFETCH(bool, closed);
         QFETCH(QString, error);
-        const QString name = QString("closed-%1").arg(m_serial);
+        const QString name = QStringLiteral("closed");
         {
             const QDBusConnection bus =
-                closed ? QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("none"), name)
+                closed ? QDBusConnection::connectToBus("unix:path=/nonexistent/bus", name)
                        : m_clientBus;
             NetworkManagerClient client(bus);
             QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
             QSignalSpy availability(&client, &NetworkManagerClient::availabilityChanged);
+            QTRY_VERIFY_WITH_TIMEOUT(client.availabilityKnown(), WaitMs);
             QVERIFY(!client.isAvailable());
             QCOMPARE(client.wirelessEnabled(), std::nullopt);
-            QString switchError;
-            QVERIFY(!client.setWirelessEnabled(true, &switchError));
-            QCOMPARE(switchError, error);
+            QCOMPARE(switchWireless(client, true), error);
 
             client.requestScan(Wlan0);
             QCOMPARE(results.count(), 0); // answered later, never from inside the call
@@ -80,7 +109,7 @@ private Q_SLOTS:
         }
         QDBusConnection::disconnectFromBus(name);
         // A NetworkManager the user has stopped stays stopped: nothing above activated it.
-        QVERIFY(!QFile::exists(m_activationMarker));
+        QVERIFY(!QFile::exists(m_nm.activationMarker()));
     }
 
     void serviceArrivingAndLeavingIsSignalled() {
@@ -92,20 +121,20 @@ private Q_SLOTS:
                 out += e.at(0).toBool() ? '+' : '-';
             return out + (client.isAvailable() ? " on" : " off");
         };
-        REQUIRE(startMock());
+        REQUIRE(m_nm.startMock());
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+ on"), WaitMs);
-        QCOMPARE(client.wirelessEnabled(), std::optional<bool>(true));
-        REQUIRE(stopMock());
+        QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
+        REQUIRE(m_nm.stopMock());
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+- off"), WaitMs);
         QCOMPARE(client.wirelessEnabled(), std::nullopt);
-        REQUIRE(startMock()); // a restart is just another arrival
+        REQUIRE(m_nm.startMock()); // a restart is just another arrival
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+-+ on"), WaitMs);
     }
 
     // --- Scan requests ---
     void scanGoesToTheNamedDevice() {
-        REQUIRE(startMock());
-        const QString first = addDevice("WiFi", Wlan0), second = addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString first = m_nm.addDevice("WiFi", Wlan0), second = m_nm.addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         client.requestScan(Wlan1);
@@ -114,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(results.count(), 1);
         QCOMPARE(lookups(), QStringList{Wlan1});
         QCOMPARE(scans(first), 0);
-        const QList<QVariantList> sent = calls(second, "RequestScan");
+        const QList<QVariantList> sent = m_nm.calls(second, "RequestScan");
         QCOMPARE(sent.size(), 1);
         const auto options = sent.at(0).value(0).value<QDBusArgument>();
         QCOMPARE(options.currentSignature(), QStringLiteral("a{sv}"));
@@ -149,11 +178,12 @@ private Q_SLOTS:
         QFETCH(QString, requestScan);
         QFETCH(QString, error);
         QFETCH(QString, sent);
-        REQUIRE(startMock());
+        REQUIRE(m_nm.startMock());
         const bool wired = interfaceName == "eth0";
-        const QString path = wired ? addDevice("Ethernet", "eth0") : addDevice("WiFi", Wlan0);
+        const QString path =
+            wired ? m_nm.addDevice("Ethernet", "eth0") : m_nm.addDevice("WiFi", Wlan0);
         if (!requestScan.isEmpty())
-            REQUIRE(setRequestScan(path, requestScan));
+            REQUIRE(m_nm.setRequestScan(path, requestScan));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(1min); // long enough that a wrongly applied hold-off would show
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
@@ -188,17 +218,17 @@ private Q_SLOTS:
         QFETCH(int, holdOffMs);
         QFETCH(QString, wlan0);
         QFETCH(int, sent);
-        REQUIRE(startMock());
-        const QString limited = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
-        REQUIRE(setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
-                                                            "following previous scan")));
+        REQUIRE(m_nm.startMock());
+        const QString limited = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
+                                                                 "following previous scan")));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(std::chrono::milliseconds(holdOffMs));
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         REQUIRE(scanAndWait(client, results, Wlan0, 1));
 
-        REQUIRE(setRequestScan(limited, QString())); // NetworkManager will take the next scan
+        REQUIRE(m_nm.setRequestScan(limited, QString())); // NetworkManager will take the next scan
         for (int i = 0; i < 3; ++i)
             client.requestScan(Wlan0);
         QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0).size(), sent, WaitMs);
@@ -212,9 +242,9 @@ private Q_SLOTS:
     }
 
     void requestsMergeWhileOneIsInFlight() {
-        REQUIRE(startMock());
-        const QString path = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString path = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         // A scan loop that asks for the next scan as soon as one is answered is heard.
@@ -233,9 +263,9 @@ private Q_SLOTS:
     }
 
     void replyAfterDestructionIsDropped() {
-        REQUIRE(startMock());
-        const QString path = addDevice("WiFi", Wlan0);
-        addDevice("WiFi", Wlan1);
+        REQUIRE(m_nm.startMock());
+        const QString path = m_nm.addDevice("WiFi", Wlan0);
+        m_nm.addDevice("WiFi", Wlan1);
         auto doomed = std::make_unique<NetworkManagerClient>(m_clientBus);
         doomed->requestScan(Wlan0);
         doomed.reset(); // the device lookup is on its way; its reply finds nobody
@@ -250,33 +280,43 @@ private Q_SLOTS:
     }
 
     // --- The Wi-Fi switch ---
+    // Read once when NetworkManager is found, then followed from its own PropertiesChanged;
+    // switching answers later with NetworkManager's word.
     void wirelessSwitch() {
-        REQUIRE(startMock(R"({"WirelessEnabled": false})"));
+        REQUIRE(m_nm.startMock(R"({"WirelessEnabled": false})"));
         NetworkManagerClient client(m_clientBus);
-        QCOMPARE(client.wirelessEnabled(), std::optional<bool>(false));
-        // As if the user flipped it in another program.
-        REQUIRE(
-            call(TemplateRoot, MockInterface, "SetProperty",
-                 {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(true))}));
-        QCOMPARE(client.wirelessEnabled(), std::optional<bool>(true));
+        QSignalSpy changes(&client, &NetworkManagerClient::wirelessEnabledChanged);
+        QCOMPARE(client.wirelessEnabled(), std::nullopt); // nothing is asked synchronously
+        QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(false), WaitMs);
 
-        QString error;
-        QVERIFY2(client.setWirelessEnabled(false, &error), qPrintable(error));
-        QCOMPARE(error, QString());
-        QCOMPARE(mockWirelessEnabled(), QVariant(false));
-        QCOMPARE(client.wirelessEnabled(), std::optional<bool>(false));
-        QVERIFY2(client.setWirelessEnabled(true, nullptr), "switching back on failed");
-        QCOMPARE(mockWirelessEnabled(), QVariant(true));
+        // Another program cannot speak for NetworkManager: its signal is ignored. The user
+        // then flips the switch in another program; once that shows, so would the fake.
+        QDBusMessage fake = QDBusMessage::createSignal(ManagerPath, Properties,
+                                                       QStringLiteral("PropertiesChanged"));
+        fake << Nm << QVariantMap{{QStringLiteral("WirelessEnabled"), true}} << QStringList();
+        QVERIFY(m_nm.control().send(fake));
+        REQUIRE(m_nm.call(
+            TemplateRoot, MockInterface, "SetProperty",
+            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(false))}));
+        REQUIRE(m_nm.call(
+            TemplateRoot, MockInterface, "SetProperty",
+            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(true))}));
+        QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
+        QCOMPARE(changes.count(), 2);
+
+        QCOMPARE(switchWireless(client, false), "ok");
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(false));
+        QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(false), WaitMs);
+        QCOMPARE(switchWireless(client, true), "ok");
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
 
         // polkit saying no to enable-disable-wifi reaches the caller as NetworkManager's error.
-        REQUIRE(call(ManagerPath, MockInterface, "AddMethod",
-                     {Properties, "Set", "ssv", QString(),
-                      raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
-        QVERIFY(!client.setWirelessEnabled(false, &error));
-        QCOMPARE(error, QStringLiteral("Not authorized to enable/disable Wi-Fi"));
-        QVERIFY(!client.setWirelessEnabled(false, nullptr)); // a null error pointer is allowed
-        QCOMPARE(mockWirelessEnabled(), QVariant(true));
-        QCOMPARE(client.wirelessEnabled(), std::optional<bool>(true));
+        REQUIRE(m_nm.call(ManagerPath, MockInterface, "AddMethod",
+                          {Properties, "Set", "ssv", QString(),
+                           raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
+        QCOMPARE(switchWireless(client, false), "Not authorized to enable/disable Wi-Fi");
+        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
+        QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
     }
 };
 

@@ -1,37 +1,13 @@
+#include "NlMessages.h"
 #include "scan/nl80211/Nl80211Decode.h"
 
 #include <QTest>
-#include <linux/nl80211.h>
-#include <netlink/attr.h>
-#include <netlink/msg.h>
 
 using namespace nl80211;
 
 namespace {
 
-using Attr = QPair<int, QByteArray>;
-using Attrs = QList<Attr>;
-
-// An attribute stream laid out by libnl's own builders, the way the kernel sends it.
-QByteArray msg(const Attrs &attrs) {
-    nl_msg *m = nlmsg_alloc();
-    for (const auto &[type, value] : attrs)
-        nla_put(m, type, static_cast<int>(value.size()), value.constData());
-    const nlmsghdr *h = nlmsg_hdr(m);
-    QByteArray out(static_cast<const char *>(nlmsg_data(h)), nlmsg_datalen(h));
-    nlmsg_free(m);
-    return out;
-}
-template <typename T> Attr num(int type, T v) {
-    return {type, QByteArray(reinterpret_cast<const char *>(&v), sizeof v)};
-}
-const auto u32 = [](int type, quint32 v) { return num(type, v); };
-const auto nest = [](int type, const Attrs &inner) { return Attr{type, msg(inner)}; };
-const auto hex = [](int type, const char *h) { return Attr{type, QByteArray::fromHex(h)}; };
-const auto text = [](int type, const char *t) { return Attr{type, QByteArray(t)}; };
-Bytes span(const QByteArray &b) {
-    return {reinterpret_cast<const std::uint8_t *>(b.constData()), static_cast<size_t>(b.size())};
-}
+using namespace nlmsg;
 
 // A GET_SCAN dump message for one BSS: the BSSID (unless null), then `attrs`.
 const QByteArray kBssid = QByteArray::fromHex("0200000003aa");

@@ -39,7 +39,7 @@ private Q_SLOTS:
             QVERIFY(!scan.error && scan.joinedIndex >= 0 &&
                     scan.networks.at(scan.joinedIndex).ssid == "HomeNet");
         for (int i = 0; i <= m_demo.scans.size(); ++i)
-            QVERIFY2(iface->scanForNetworks(&error), qPrintable(error));
+            QVERIFY2(iface->playNextScan(&error), qPrintable(error));
         QCOMPARE(iface->currentScanIndex(), 0);
     }
 

@@ -45,7 +45,7 @@ std::unique_ptr<SimulatedInterface> numberedScans(int count, const QString &repe
 }
 // Which numbered scan a call played: the one network it heard, or -1 on failure.
 int play(SimulatedInterface &iface, QString *error = nullptr) {
-    const auto results = iface.scanForNetworks(error);
+    const auto results = iface.playNextScan(error);
     return !results ? -1 : results->size() == 1 ? results->at(0).bssid.right(2).toInt() : -2;
 }
 // What the interface says about the joined network: ssid bssid rssi
@@ -60,6 +60,18 @@ QString joined(const SimulatedInterface &i) {
     return parts.join(' ');
 }
 const QString kNotJoined = QStringLiteral("- - 0 0 0 0 0 0");
+// Switches the power; "at the call/after the answer/ok or refused".
+QString switchPower(SimulatedInterface &iface, bool on) {
+    QSignalSpy finished(&iface, &WirelessInterface::powerSwitchFinished);
+    iface.setPowerAsync(on);
+    const bool atCall = iface.powered();
+    if (!finished.wait(5000))
+        return QStringLiteral("no answer");
+    return QStringLiteral("%1/%2/%3")
+        .arg(atCall)
+        .arg(iface.powered())
+        .arg(finished.at(0).at(1).toBool() ? "ok" : "refused");
+}
 
 } // namespace
 
@@ -99,7 +111,7 @@ private Q_SLOTS:
     void resultsKeepFileOrder() {
         auto iface = load({scan({net(7), net(2), net(5), net(1)})});
         QVERIFY(iface);
-        const auto results = iface->scanForNetworks(nullptr);
+        const auto results = iface->playNextScan(nullptr);
         QVERIFY(results);
         QStringList order;
         for (const ScanResult &r : *results)
@@ -127,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(iface);
         QCOMPARE(iface->interfaceName(), "wlp3s0");
         QCOMPARE(joined(*iface), "net-9 00:00:00:00:00:09 -49 6 1 1 3 4");
-        const auto results = iface->scanForNetworks(nullptr);
+        const auto results = iface->playNextScan(nullptr);
         QVERIFY(results && results->size() == 2 && !results->at(0).associated &&
                 results->at(1).associated);
     }
@@ -137,34 +149,70 @@ private Q_SLOTS:
         auto iface = load({scan({net(1)}, QJsonValue::Null), scan({net(2)}, bssidOf(2)), scan({})});
         QVERIFY(iface);
         QCOMPARE(joined(*iface), kNotJoined);
-        QVERIFY(iface->scanForNetworks(nullptr));
+        QVERIFY(iface->playNextScan(nullptr));
         QCOMPARE(joined(*iface), kNotJoined);
         QCOMPARE(play(*iface), 2);
         QCOMPARE(iface->bssid(), bssidOf(2));
-        QVERIFY(iface->scanForNetworks(nullptr));
+        QVERIFY(iface->playNextScan(nullptr));
         QCOMPARE(joined(*iface), kNotJoined);
     }
 
     // Off, the radio is joined to nothing and hears nothing; the recording
-    // waits. The file may start it off.
+    // waits. The file may start it off. A switch is answered through the
+    // event loop; only a change is announced as one.
     void power() {
         auto iface = load({scan({net(0)}, bssidOf(0)), scan({net(1)}, bssidOf(1))},
                           {{"interface", QJsonObject{{"powered", false}}}});
         QVERIFY(iface && !iface->powered());
+        QSignalSpy changes(iface.get(), &WirelessInterface::poweredChanged);
         QCOMPARE(joined(*iface), kNotJoined);
         QString error;
         QCOMPARE(play(*iface, &error), -1);
         QVERIFY2(error.contains("powered off") && iface->scansPlayed() == 0, qPrintable(error));
-        QVERIFY(iface->setPower(true, nullptr) && iface->powered());
+        QCOMPARE(switchPower(*iface, true), "0/1/ok");
         QCOMPARE(iface->ssid(), "net-0");
         QCOMPARE(play(*iface), 0);
-        QVERIFY(iface->setPower(false, &error));
+        QCOMPARE(switchPower(*iface, false), "1/0/ok");
         QCOMPARE(joined(*iface), kNotJoined);
         QCOMPARE(play(*iface), -1);
-        QVERIFY(iface->setPower(true, nullptr));
+        QCOMPARE(switchPower(*iface, false), "0/0/ok");
+        QCOMPARE(switchPower(*iface, true), "0/1/ok");
         QCOMPARE(iface->bssid(), bssidOf(0));
         QCOMPARE(play(*iface), 1);
         QCOMPARE(iface->scansPlayed(), 2);
+        QCOMPARE(changes.count(), 3);
+    }
+
+    // Scans answer through the event loop, never inside the call, and move the
+    // recording on when answered; a read of the current networks leaves it
+    // where it is, also for the read statistics. Per request: the scan shown
+    // at the call > the network answered @ the scan shown after.
+    void answersThroughTheEventLoop() {
+        auto iface = numberedScans(3);
+        QVERIFY(iface);
+        QObject context;
+        const auto ask = [&](bool scan) {
+            int calls = 0;
+            QString heard;
+            const auto done = [&](const ScanOutcome &outcome) {
+                ++calls;
+                heard = outcome.networks ? outcome.networks->value(0).bssid.right(2) : "err";
+            };
+            if (scan)
+                iface->scanForNetworks(&context, done);
+            else
+                iface->readCurrentNetworks(&context, done);
+            const QString atCall = QString::number(iface->currentScanIndex()) + (calls ? "!" : "");
+            if (!QTest::qWaitFor([&] { return calls > 0; }, 5000))
+                return QStringLiteral("no answer");
+            return QStringLiteral("%1>%2@%3").arg(atCall, heard).arg(iface->currentScanIndex());
+        };
+        QStringList got;
+        for (const bool scan : {false, true, false, false, true, false})
+            got << ask(scan);
+        QCOMPARE(got.join(' '), "0>00@0 0>00@0 0>00@0 0>00@0 0>01@1 1>01@1");
+        QCOMPARE(iface->scansPlayed(), 2);
+        QCOMPARE(iface->readStatistics().heard, QStringList{bssidOf(1)});
     }
 
     void badScenarioGivesNoInterface() {

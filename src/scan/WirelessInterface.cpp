@@ -1,0 +1,35 @@
+#include "WirelessInterface.h"
+
+#include <QPointer>
+
+WirelessInterface::WirelessInterface(QObject *parent)
+    : QObject(parent) {}
+
+WirelessInterface::~WirelessInterface() = default;
+
+void WirelessInterface::scanForNetworks(QObject *context, Answer done) {
+    startScan([self = QPointer<WirelessInterface>(this), guard = QPointer<QObject>(context),
+               done = std::move(done)](const ScanOutcome &outcome) {
+        if (!self)
+            return;
+        ReadStatistics statistics;
+        statistics.dropped = outcome.dropped;
+        statistics.readUs = outcome.readUs;
+        if (outcome.networks) {
+            statistics.heard.reserve(outcome.networks->size());
+            for (const ScanResult &network : *outcome.networks)
+                statistics.heard.append(network.bssid);
+        }
+        self->m_statistics = std::move(statistics);
+        if (guard)
+            done(outcome);
+    });
+}
+
+void WirelessInterface::readCurrentNetworks(QObject *context, Answer done) {
+    startRead([self = QPointer<WirelessInterface>(this), guard = QPointer<QObject>(context),
+               done = std::move(done)](const ScanOutcome &outcome) {
+        if (self && guard)
+            done(outcome);
+    });
+}

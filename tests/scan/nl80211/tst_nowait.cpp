@@ -1,0 +1,131 @@
+// The event loop of the window's thread is never held: NetworkManager answers every call after
+// a second and, in the second run, every request to the driver runs out its time as well. A
+// heartbeat timer measures the longest gap between its beats while the scan cycle polls, the
+// interface asks NetworkManager for scans, and the power is switched off and on.
+#include "FakeKernel.h"
+#include "scan/ScanCycle.h"
+#include "support/NetworkManagerMock.h"
+#include "scan/nl80211/Nl80211Interface.h"
+#include "settings/Preferences.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+// Python run before every answer of the mock.
+const QString Slow = QStringLiteral("time.sleep(1); ");
+constexpr qint64 LongestBeatMs = 250;
+
+} // namespace
+
+class TestNoWait : public QObject {
+    Q_OBJECT
+
+    NetworkManagerMock m_nm;
+    QDBusConnection m_bus{QString()};
+
+    // Every method the client calls answers after a second.
+    void slowDown(const QString &device) {
+        const QString path = NetworkManagerMock::ManagerPath;
+        const QString properties = NetworkManagerMock::Properties;
+        REQUIRE(m_nm.setMethod(path, properties, "GetAll", "s", "a{sv}",
+                               Slow + "ret = self.props[args[0]]"));
+        REQUIRE(m_nm.setMethod(path, properties, "Get", "ss", "v",
+                               Slow + "ret = self.props[args[0]][args[1]]"));
+        REQUIRE(m_nm.setMethod(path, properties, "Set", "ssv", "",
+                               Slow +
+                                   "self.props[args[0]][args[1]] = args[2]; self.EmitSignal("
+                                   "'" +
+                                   properties +
+                                   "', 'PropertiesChanged', 'sa{sv}as', "
+                                   "[args[0], {args[1]: args[2]}, []])"));
+        REQUIRE(m_nm.setMethod(path, NetworkManagerMock::Nm, "GetDeviceByIpIface", "s", "o",
+                               Slow + "ret = self.get_device_by_ip_iface(self, args[0])"));
+        REQUIRE(m_nm.setRequestScan(device, Slow));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { m_nm.startBus(); }
+    void cleanupTestCase() { m_nm.stopBus(); }
+    void init() { m_bus = m_nm.connect(QStringLiteral("airlume")); }
+    void cleanup() {
+        m_bus = QDBusConnection(QString());
+        m_nm.disconnect();
+    }
+
+    void eventLoopIsNeverHeld_data() {
+        QTest::addColumn<bool>("wedged");
+        QTest::newRow("driver wedged") << true;
+        QTest::newRow("driver answers") << false;
+    }
+    void eventLoopIsNeverHeld() {
+        QFETCH(bool, wedged);
+        REQUIRE(m_nm.startMock());
+        const QString device = m_nm.addDevice("WiFi", QStringLiteral("wlan0"));
+        REQUIRE(slowDown(device));
+
+        auto kernel = std::make_shared<KernelState>();
+        kernel->table = {FakeKernel::bss(1, "Home", -50, true)};
+        kernel->stationSignal = -45;
+        if (wedged) {
+            kernel->error = ETIMEDOUT;
+            kernel->delayMs = nl80211::CommandSocket::kReceiveTimeoutMs;
+        }
+        QStringList events; // power changes and switch outcomes
+        int ticks = 0;
+        qint64 longest = 0;
+        QString scanError;
+        QTemporaryDir sysfs; // no rfkill switch, interface down: off until NetworkManager tells
+        {
+            Nl80211Interface iface(std::make_unique<FakeKernel>(kernel), FakeKernel::wlan0(),
+                                   {m_bus, {sysfs.path(), QStringLiteral("/nonexistent")}});
+            Preferences prefs(std::make_shared<MemoryPreferenceStore>());
+            prefs.writeLaunchDefaults();
+            prefs.setValue(Preferences::pollingIntervalKey, QStringLiteral("1"));
+            ScanCycle cycle([&iface]() -> WirelessInterface * { return &iface; }, prefs);
+            connect(&iface, &WirelessInterface::poweredChanged, this,
+                    [&](bool on) { events << (on ? "on" : "off"); });
+            connect(&iface, &WirelessInterface::powerSwitchFinished, this,
+                    [&](bool on, bool ok, const QString &error) {
+                        events << QStringLiteral("switched %1 %2")
+                                      .arg(on ? "on" : "off", ok ? "ok" : error);
+                        if (!on && ok)
+                            iface.setPowerAsync(true);
+                    });
+            connect(&cycle, &ScanCycle::tableReloadRequested, this, [&] { ++ticks; });
+
+            QElapsedTimer clock;
+            clock.start();
+            qint64 last = 0;
+            QTimer beat;
+            beat.setTimerType(Qt::PreciseTimer);
+            connect(&beat, &QTimer::timeout, this, [&] {
+                longest = std::max(longest, clock.elapsed() - last);
+                last = clock.elapsed();
+            });
+            beat.start(10);
+            cycle.pollingActivation();
+            QTimer::singleShot(1500, &iface, [&iface] { iface.setPowerAsync(false); });
+            QTRY_VERIFY_WITH_TIMEOUT(ticks >= 4 && events.contains("switched on ok"), 40000);
+            beat.stop();
+            cycle.stopAction();
+            scanError = cycle.lastScanError();
+        }
+        qInfo("longest gap between beats: %lld ms", longest);
+        QVERIFY2(longest <= LongestBeatMs, qPrintable(QStringLiteral("held %1 ms").arg(longest)));
+        QCOMPARE(events.join(", "), "on, off, switched off ok, on, switched on ok");
+        if (wedged) {
+            QCOMPARE(scanError, "wlan0: no answer from the kernel in time");
+            QTest::qWait(kernel->delayMs + 500); // the request still out ends on its own
+        } else {
+            // Triggering is refused to an ordinary user, so scans were asked of NetworkManager.
+            QCOMPARE(scanError, QString());
+            QVERIFY(!m_nm.calls(device, "RequestScan").isEmpty());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNoWait)
+#include "tst_nowait.moc"
