@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
+#include <cmath>
 
 namespace {
 
@@ -74,7 +75,9 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
         return std::nullopt;
     }
     options.intervalSeconds = parser.value(interval).toDouble(&ok);
-    if (!ok || options.intervalSeconds < 0 || options.intervalSeconds > 3600) {
+    // "nan" and "inf" parse as numbers but order with nothing: refused here.
+    if (!ok || !std::isfinite(options.intervalSeconds) || options.intervalSeconds < 0 ||
+        options.intervalSeconds > 3600) {
         *error = QStringLiteral("--interval takes seconds from 0 to 3600");
         return std::nullopt;
     }

@@ -87,6 +87,9 @@ private Q_SLOTS:
         QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
         QTest::newRow("bad format") << QStringList{"scan", two, "--format=xml"} << 2 << "--format";
         QTest::newRow("zero ticks") << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks";
+        for (const char *interval : {"nan", "inf", "-inf", "1e999"})
+            QTest::newRow(interval)
+                << QStringList{"scan", two, "--interval", interval} << 2 << "--interval";
         QTest::newRow("bad source") << QStringList{"scan", "--source=usb"} << 2 << "unknown source";
         QTest::newRow("missing scenario")
             << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json";
