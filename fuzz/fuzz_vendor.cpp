@@ -19,7 +19,8 @@ void checkReply(const QByteArray &body) {
         vendor != vendor.trimmed() || vendor == QLatin1String("Unknown"))
         __builtin_trap();
     for (const QChar c : vendor) {
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            QStringView(u"<>{}").contains(c)) // no page or JSON passes for a name
             __builtin_trap();
     }
     if (vendor.back().isHighSurrogate())

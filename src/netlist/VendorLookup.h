@@ -26,6 +26,12 @@ class QNetworkReply;
 // at all when the user turned the look-up off. The public services limit the
 // rate, so at most one request runs per BSSID, at most one starts per second,
 // and a BSSID whose request failed rests for ten minutes.
+//
+// The table asks again at every reload about each listed BSSID the cache
+// lacks. A queued BSSID nobody asked about for two polling intervals (and ten
+// seconds to spare) has left the list and is dropped before its turn; the
+// queue holds at most maxQueued, and one asked while it is full is asked
+// again at a later reload.
 class VendorLookup : public QObject {
     Q_OBJECT
 
@@ -39,6 +45,7 @@ public:
     // A vendor name is short; a longer body is an error page or worse.
     static constexpr qint64 maxReplyBytes = 4096;
     static constexpr int requestTimeoutMs = 15000;
+    static constexpr qsizetype maxQueued = 64;
 
     // `network` may be null: the file alone answers then.
     VendorLookup(const Preferences &prefs, QNetworkAccessManager *network,
@@ -69,9 +76,11 @@ public:
     void setClock(Clock clock);
 
     // A reply body as a vendor name: UTF-8, control characters dropped, trimmed,
-    // cut to maxVendorLength. Null when it is no name (empty, "Unknown", not
-    // UTF-8, too long to be one).
-    static QString vendorFromReply(const QByteArray &body);
+    // cut to maxVendorLength. Null when it is no name: empty, "Unknown", not
+    // UTF-8, too long to be one, more than one line, or markup or JSON (an
+    // error or captive-portal page), or a Content-Type other than text/plain
+    // when the reply names one.
+    static QString vendorFromReply(const QByteArray &body, const QByteArray &contentType = {});
 
     // Six hex octets joined by ":" or "-", universally administered: the only
     // BSSIDs the service is asked about.
@@ -83,6 +92,8 @@ Q_SIGNALS:
 private:
     bool lookupEnabled() const;
     bool isHeldOff(const QString &bssid);
+    bool isStale(const QString &bssid, qint64 now) const;
+    void dropUnlisted(qint64 now);
     void askService(const QString &bssid);
     void sendDueRequest();
     void send(const QString &bssid);
@@ -98,6 +109,7 @@ private:
 
     QQueue<QString> m_queue;             // waiting for their turn, oldest first
     QSet<QString> m_pending;             // queued or in flight
+    QHash<QString, qint64> m_askedAtMs;  // queued BSSID -> when last asked about
     QHash<QString, qint64> m_failedAtMs; // BSSID -> when its request failed
     std::optional<qint64> m_lastSentMs;
     QTimer m_pace;

@@ -114,6 +114,8 @@ private Q_SLOTS:
     void failedBssidRestsTenMinutes();
     void oneRequestPerSecond();
     void offSendsNothingAndDropsTheQueue();
+    void queueDropsNetworksNoLongerListed();
+    void queueIsBounded();
 
 private:
     QString fetch(const QString &bssid) {
@@ -267,6 +269,7 @@ void TestVendorLookup::replyRules() {
         {200, "Unknown", ""},
         {300, "Acme", ""},
         {429, "Too Many Requests", ""},
+        {200, "<!DOCTYPE html><html><title>Sign in</title></html>", ""},
         {500, "Internal Server Error", ""},
         {200, QByteArray(5000, 'x'), ""}};
     int n = 0;
@@ -300,12 +303,22 @@ void TestVendorLookup::vendorFromReply() {
         {"only blanks and controls", " \x01\t\r\n", QString()},
         {"Unknown", "Unknown", QString()},
         {"not UTF-8", "Acme \xff\xfe", QString()},
+        {"captive portal page", "<!DOCTYPE html>\n<html><body>Log in</body></html>", QString()},
+        {"markup in one line", "Acme <b>Corp</b>", QString()},
+        {"JSON error", R"({"errors":{"detail":"Not Found"}})", QString()},
+        {"two lines", "Acme Corp\nSecond line", QString()},
     };
     for (const auto &[name, body, vendor] : cases) {
         const QString found = VendorLookup::vendorFromReply(body);
         QCOMPARE(name + (": " + (found.isNull() ? "(null)" : found)),
                  name + (": " + (vendor.isNull() ? "(null)" : vendor)));
     }
+    // A reply that names its type has to say plain text.
+    QStringList types;
+    for (const QByteArray type : {"text/plain", "Text/Plain; charset=utf-8", "text/html",
+                                  "application/json", "text/plain-ish", ""})
+        types << (VendorLookup::vendorFromReply("Acme", type).isNull() ? "no" : "yes");
+    QCOMPARE(types.join(' '), "yes yes no no no yes");
 }
 
 // Only six octets, one separator, universally administered (bit 1 of the
@@ -382,6 +395,40 @@ void TestVendorLookup::offSendsNothingAndDropsTheQueue() {
     m_nowMs = 3000;
     fetch("00:50:56:00:00:0e");
     QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0d /00:50:56:00:00:0b");
+}
+
+// With the default 5 s interval a queued BSSID not asked about for 20 s has
+// left the list; one still asked about keeps its place, and one dropped can
+// be queued again.
+void TestVendorLookup::queueDropsNetworksNoLongerListed() {
+    for (const char *last : {"0a", "0b", "0c"})
+        fetch(QString("00:50:56:00:00:") + last);
+    m_nowMs = 20001; // 0b and 0c were asked about last at 0
+    fetch("00:50:56:00:00:0c");
+    QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c");
+    m_nowMs = 21001;
+    fetch("00:50:56:00:00:0b");
+    QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c /00:50:56:00:00:0b");
+}
+
+// Past maxQueued waiting, a newly seen BSSID is not queued; the queue drains
+// in order.
+void TestVendorLookup::queueIsBounded() {
+    m_prefs->setValue(Preferences::pollingIntervalKey, "3600"); // nothing goes stale
+    const auto bssid = [](int i) {
+        return QString("00:50:56:00:%1:%2")
+            .arg(i / 256, 2, 16, QChar('0'))
+            .arg(i % 256, 2, 16, QChar('0'));
+    };
+    const int asked = int(VendorLookup::maxQueued) + 10;
+    for (int i = 0; i < asked; ++i)
+        fetch(bssid(i)); // the first goes at once, the next maxQueued wait
+    for (int i = 1; i <= asked; ++i) {
+        m_nowMs += 1000;
+        fetch(bssid(0)); // in flight: only lets the due request go
+    }
+    QCOMPARE(m_network->requested.size(), VendorLookup::maxQueued + 1);
+    QCOMPARE(m_network->requested.last(), "/" + bssid(int(VendorLookup::maxQueued)));
 }
 
 QTEST_GUILESS_MAIN(TestVendorLookup)
