@@ -3,7 +3,8 @@
 #include "ScanOutput.h"
 #include "SourceOption.h"
 #include "netlist/CsvExport.h"
-#include "netlist/VendorLookup.h"
+#include "netlist/VendorIndex.h"
+#include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/nl80211/Nl80211Interface.h"
@@ -220,12 +221,16 @@ int runScanCommand(const QStringList &arguments) {
     if (const QString status = iface->statusNote(); !status.isEmpty())
         QTextStream(stderr) << "airlume-cli: " << status << '\n';
 
-    // The vendor column from the bundled file only: the CLI asks no web service.
-    VendorLookup vendors(prefs, nullptr);
-    vendors.vendorName();
-    for (const NetworkModelPtr &r : cycle.scanedResults()) {
-        if (const QString vendor = vendors.fileVendor(r->bssid); !vendor.isNull())
-            r->vendor = vendor;
+    // The vendor column from the bundled table only: the CLI asks no web
+    // service. An empty list never takes the table.
+    if (!cycle.scanedResults().isEmpty()) {
+        QString why;
+        const VendorIndex vendors =
+            VendorIndex::fromFile(bundledVendorTable(), &why).value_or(VendorIndex());
+        for (const NetworkModelPtr &r : cycle.scanedResults()) {
+            if (const QString vendor = vendors.vendorFor(r->bssid); !vendor.isNull())
+                r->vendor = vendor;
+        }
     }
 
     QTextStream out(stdout);

@@ -1,5 +1,6 @@
 #include "VendorLookup.h"
 
+#include "VendorTable.h"
 #include "settings/Preferences.h"
 
 #include <QElapsedTimer>
@@ -88,7 +89,7 @@ VendorLookup::~VendorLookup() {
 }
 
 QString VendorLookup::bundledVendorFile() {
-    return QStringLiteral(":/vendor/oui.txt");
+    return bundledVendorTable();
 }
 
 QUrl VendorLookup::defaultServiceBaseUrl() {
@@ -96,24 +97,24 @@ QUrl VendorLookup::defaultServiceBaseUrl() {
 }
 
 bool VendorLookup::vendorName(const QString &path) {
+    m_fileAsked = true;
     if (m_fileLoaded)
         return true;
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    QString why;
+    std::optional<VendorIndex> table = VendorIndex::fromFile(path, &why);
+    if (!table) {
         qCWarning(lcVendor).noquote()
-            << QStringLiteral("Error reading file: %1: %2").arg(path, file.errorString());
+            << QStringLiteral("Error reading file: %1: %2").arg(path, why);
         return false;
     }
-    // ASCII as the registry's lines mostly are; a few names need UTF-8.
-    m_file.load(QString::fromUtf8(bytes));
+    m_file = std::move(*table);
     m_fileLoaded = true;
     return true;
 }
 
-QString VendorLookup::fileVendor(const QString &bssid) const {
+QString VendorLookup::fileVendor(const QString &bssid) {
+    if (!m_fileAsked)
+        vendorName();
     if (bssid.isNull())
         return {};
     return m_file.vendorFor(bssid);

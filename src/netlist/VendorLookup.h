@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VendorFile.h"
+#include "VendorIndex.h"
 
 #include <QHash>
 #include <QObject>
@@ -15,8 +15,9 @@ class Preferences;
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// The maker of a radio, from its BSSID: first the bundled vendor file, then a
-// public MAC-vendor web service for prefixes the file lacks. Web answers land
+// The maker of a radio, from its BSSID: first the bundled vendor table (the
+// vendor file, made into VendorIndex at build time), then a public MAC-vendor
+// web service for prefixes the file lacks. Web answers land
 // in `vendorDict` on this object's (the UI) thread and are announced by
 // vendorCached, so the table can show them at its next reload.
 //
@@ -55,13 +56,15 @@ public:
     static QString bundledVendorFile();
     static QUrl defaultServiceBaseUrl();
 
-    // Loads the vendor file, once: later calls keep the first load. On failure
-    // logs "Error reading file: ..." and answers false; the file then lists
-    // nothing and a later call may try again.
+    // Loads the vendor file, once: later calls keep the first load. The path
+    // holds a VendorIndex table (the bundled one is used in place) or a vendor
+    // file's text. On failure logs "Error reading file: ..." and answers
+    // false; the file then lists nothing and a later call may try again.
     bool vendorName(const QString &path = bundledVendorFile());
 
     // The vendor from the file alone; null when the file does not list it.
-    QString fileVendor(const QString &bssid) const;
+    // The first look-up loads the bundled file when vendorName() never ran.
+    QString fileVendor(const QString &bssid);
 
     // Answers one look-up; `complete` runs exactly once, before this returns,
     // with the vendor text, or null when the answer has to come from the web
@@ -102,7 +105,8 @@ private:
 
     const Preferences &m_prefs;
     QNetworkAccessManager *m_network;
-    VendorFile m_file;
+    VendorIndex m_file;
+    bool m_fileAsked = false; // vendorName() ran, whatever it answered
     bool m_fileLoaded = false;
     QUrl m_baseUrl;
     Clock m_clock;

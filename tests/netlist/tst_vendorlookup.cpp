@@ -1,3 +1,5 @@
+#include "netlist/VendorFile.h"
+#include "netlist/VendorIndex.h"
 #include "netlist/VendorLookup.h"
 #include "settings/Preferences.h"
 
@@ -81,11 +83,13 @@ QString firstMatchingLine(const QStringList &lines, const QString &bssid) {
 }
 
 // Each BSSID's vendor, "(null)" when not listed, or "MISMATCH" when the
-// index disagrees with the first matching line.
-QString vendorsOf(const VendorFile &file, const QStringList &bssids) {
+// table disagrees with the first matching line of the text.
+QString vendorsOf(const std::function<QString(const QString &)> &vendorFor, const QString &text,
+                  const QStringList &bssids) {
+    const QStringList lines = VendorFile::cleanLines(text);
     QStringList out;
     for (const QString &bssid : bssids) {
-        const QString found = file.vendorFor(bssid), rule = firstMatchingLine(file.lines(), bssid);
+        const QString found = vendorFor(bssid), rule = firstMatchingLine(lines, bssid);
         out << (found != rule || found.isNull() != rule.isNull() ? "MISMATCH"
                 : found.isNull()                                 ? "(null)"
                                                                  : found);
@@ -183,29 +187,36 @@ void TestVendorLookup::vendorFile() {
     QCOMPARE(texts.join('|'), "Acme Networks|Acme  Networks|Acme|");
     QVERIFY(!texts.last().isNull());
 
-    VendorFile file;
-    file.load("00-1B-2C\tAcme Networks\r\n\n\n00-1B-2D:  Acme:  Networks \r\n"
-              "00-1B-2C Second Acme\n11-22-33 Holder of 44-55-66 in its name\n"
-              "44-55-66 Real owner\n77-88-99-AA Overlapping groups\naa-bb-cc lower case\n"
-              "DD-EE-FF\nAB-CD-EF Ends here");
-    QCOMPARE(vendorsOf(file, {"00:1b:2c:11:22:33", "00:1B:2D:00:00:01", "44:55:66:00:00:01",
-                              "11:22:33:00:00:01", "77:88:99:00:00:01", "88:99:aa:00:00:01",
-                              "aa:bb:cc:00:00:01", "dd:ee:ff:00:00:01", "ab:cd:ef:00:00:01",
-                              "12:34:56:00:00:01"}),
+    const QString text = "00-1B-2C\tAcme Networks\r\n\n\n00-1B-2D:  Acme:  Networks \r\n"
+                         "00-1B-2C Second Acme\n11-22-33 Holder of 44-55-66 in its name\n"
+                         "44-55-66 Real owner\n77-88-99-AA Overlapping groups\naa-bb-cc lower "
+                         "case\nDD-EE-FF\nAB-CD-EF Ends here";
+    const QByteArray table = VendorIndex::build(text);
+    const VendorIndex index(table);
+    const auto indexed = [&index](const QString &bssid) { return index.vendorFor(bssid); };
+    QCOMPARE(vendorsOf(indexed, text,
+                       {"00:1b:2c:11:22:33", "00:1B:2D:00:00:01", "44:55:66:00:00:01",
+                        "11:22:33:00:00:01", "77:88:99:00:00:01", "88:99:aa:00:00:01",
+                        "aa:bb:cc:00:00:01", "dd:ee:ff:00:00:01", "ab:cd:ef:00:00:01",
+                        "12:34:56:00:00:01"}),
              "Acme Networks|Acme  Networks|11-22-33 Holder of  in its name|"
              "Holder of 44-55-66 in its name|-AA Overlapping groups|77- Overlapping groups|"
              "(null)||Ends here|(null)");
-    file.load(QString());
-    QCOMPARE(vendorsOf(file, {"00:1b:2c:11:22:33"}), "(null)");
+    QCOMPARE(index.prefixAt(0) + " " + index.prefixAt(index.size() - 1), "00-1B-2C DD-EE-FF");
+    // A table cut short or of another kind lists nothing; an empty file neither.
+    for (const QByteArray &broken :
+         {table.left(table.size() - 1), table + 'x', "AVX2" + table.mid(4), VendorIndex::build("")})
+        QVERIFY(VendorIndex(broken).isEmpty() &&
+                VendorIndex(broken).vendorFor("00:1b:2c:11:22:33").isNull());
 }
 
-// The bundled file is generated at build time from the IEEE registry.
+// The bundled table is made at build time from the text generated out of the
+// IEEE registry, and answers as that text does.
 void TestVendorLookup::bundledFile() {
-    QFile bundled(VendorLookup::bundledVendorFile());
-    QVERIFY(bundled.open(QIODevice::ReadOnly));
-    VendorFile file;
-    file.load(QString::fromUtf8(bundled.readAll()));
-    const QStringList &lines = file.lines();
+    QFile generated(AIRLUME_VENDOR_TEXT);
+    QVERIFY(generated.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(generated.readAll());
+    const QStringList lines = VendorFile::cleanLines(text);
     QVERIFY2(lines.size() > 20000, qPrintable(QString::number(lines.size())));
     QCOMPARE(lines.last(), QString()); // the file ends in a line feed
     static const QRegularExpression form("\\A[0-9A-F]{2}-[0-9A-F]{2}-[0-9A-F]{2} \\S(.*\\S)?\\z");
@@ -219,8 +230,10 @@ void TestVendorLookup::bundledFile() {
     QStringList bssids{"12:34:56:00:00:00", "02:11:22:33:44:55", "aa:bb:cc:00:00:01"};
     for (qsizetype i = 0; i < lines.size(); i += 499)
         bssids << lines[i].left(8).replace('-', ':').toLower() + ":01:02:03";
-    QVERIFY(!vendorsOf(file, bssids).contains("MISMATCH"));
-    QVERIFY(!file.vendorFor(bssids.last()).isEmpty());
+    VendorLookup bundled(*m_prefs, nullptr); // loads the table at its first look-up
+    const auto lookup = [&bundled](const QString &bssid) { return bundled.fileVendor(bssid); };
+    QVERIFY(!vendorsOf(lookup, text, bssids).contains("MISMATCH"));
+    QVERIFY(!bundled.fileVendor(bssids.last()).isEmpty());
 }
 
 // `complete` runs exactly once, before the call returns; only a BSSID the
@@ -335,6 +348,7 @@ void TestVendorLookup::whatIsSent() {
     QCOMPARE(sendable.join(' '), "yes yes no no no no no no no no");
     // HTTPS by default; a base without its final "/" still gives base + BSSID.
     VendorLookup fresh(*m_prefs, m_network.get());
+    QVERIFY(fresh.vendorName(m_dir.filePath("oui.txt")));
     QCOMPARE(fresh.serviceBaseUrl().toString(), "https://api.macvendors.com/");
     fresh.setServiceBaseUrl(QUrl("https://vendors.example/api"));
     fresh.fetchVendorforMacAddress("00:50:56:00:00:02", {});
