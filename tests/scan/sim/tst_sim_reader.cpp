@@ -146,6 +146,26 @@ private Q_SLOTS:
                  qPrintable(error));
     }
 
+    // The reader walks the containers itself; spellings Qt's parser takes read
+    // alike: a BOM, escaped keys, any JSON white space, brackets and quotes in
+    // strings, and a repeated key counted the last time.
+    void readsWhatQtReads() {
+        const QByteArray docs[] = {
+            "\xef\xbb\xbf{\"scans\": [{\"error\": true}]}",
+            R"({"sc\u0061ns": [{"\u0065rror": true}]})",
+            "{\"scans\":[{\"error\":true}\t,\r\n{\"error\":true}]}",
+            "{\"description\": \"]}\\\"[{\", \"scans\": [{\"error\": true}]}",
+            R"({"scans": [{"error": true}], "scans": [{"error": true}, {"error": true}]})",
+        };
+        QStringList scans;
+        for (const QByteArray &json : docs) {
+            QString error;
+            const auto s = readScenario(json, kSource, &error);
+            scans << (s ? QString::number(s->scans.size()) : error);
+        }
+        QCOMPARE(scans.join(" | "), "1 | 1 | 2 | 1 | 2");
+    }
+
     void unreadableFile() {
         QTemporaryDir dir;
         const QString fifo = dir.filePath("fifo.json"); // opening it would wait for a writer
