@@ -3,6 +3,7 @@
 #include "scan/sim/SimulatedInterface.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
         return 0;
     }
+    // The reader walks the containers itself: what it takes must be JSON to
+    // Qt's parser as well.
+    if (QJsonDocument::fromJson(json).isNull())
+        __builtin_trap();
     for (int i = 0; i < 5; ++i) {
         const auto results = iface->scanForNetworks(&error);
         int associated = 0;

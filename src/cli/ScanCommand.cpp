@@ -2,7 +2,8 @@
 
 #include "ScanOutput.h"
 #include "netlist/CsvExport.h"
-#include "netlist/VendorLookup.h"
+#include "netlist/VendorIndex.h"
+#include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/source/SourceOption.h"
@@ -17,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
+#include <cmath>
 
 namespace {
 
@@ -73,7 +75,9 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
         return std::nullopt;
     }
     options.intervalSeconds = parser.value(interval).toDouble(&ok);
-    if (!ok || options.intervalSeconds < 0 || options.intervalSeconds > 3600) {
+    // "nan" and "inf" parse as numbers but order with nothing: refused here.
+    if (!ok || !std::isfinite(options.intervalSeconds) || options.intervalSeconds < 0 ||
+        options.intervalSeconds > 3600) {
         *error = QStringLiteral("--interval takes seconds from 0 to 3600");
         return std::nullopt;
     }
@@ -175,12 +179,16 @@ int runScanCommand(const QStringList &arguments) {
     if (const QString status = iface->statusNote(); !status.isEmpty())
         QTextStream(stderr) << "airlume-cli: " << status << '\n';
 
-    // The vendor column from the bundled file only: the CLI asks no web service.
-    VendorLookup vendors(prefs, nullptr);
-    vendors.vendorName();
-    for (const NetworkModelPtr &r : cycle.scanedResults()) {
-        if (const QString vendor = vendors.fileVendor(r->bssid); !vendor.isNull())
-            r->vendor = vendor;
+    // The vendor column from the bundled table only: the CLI asks no web
+    // service. An empty list never takes the table.
+    if (!cycle.scanedResults().isEmpty()) {
+        QString why;
+        const VendorIndex vendors =
+            VendorIndex::fromFile(bundledVendorTable(), &why).value_or(VendorIndex());
+        for (const NetworkModelPtr &r : cycle.scanedResults()) {
+            if (const QString vendor = vendors.vendorFor(r->bssid); !vendor.isNull())
+                r->vendor = vendor;
+        }
     }
 
     QTextStream out(stdout);

@@ -49,33 +49,3 @@ QString VendorFile::vendorText(const QString &line, const QString &prefix) {
     // A listed prefix always has a vendor text, even an empty one.
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
-
-void VendorFile::load(const QString &text) {
-    m_lines = cleanLines(text);
-    m_firstLine.clear();
-    m_firstLine.reserve(m_lines.size());
-    for (qsizetype lineNo = 0; lineNo < m_lines.size(); ++lineNo)
-        indexLine(lineNo);
-}
-
-// Every position of a line that holds the prefix form is a key, not only the
-// line's start, since a scan by "contains" would find it anywhere.
-void VendorFile::indexLine(qsizetype lineNo) {
-    const QString &line = m_lines.at(lineNo);
-    for (qsizetype at = 0; at + prefixLength <= line.size(); ++at) {
-        const QStringView candidate = QStringView(line).mid(at, prefixLength);
-        if (!isIndexedForm(candidate))
-            continue;
-        const QString key = candidate.toString();
-        if (!m_firstLine.contains(key))
-            m_firstLine.insert(key, lineNo);
-    }
-}
-
-QString VendorFile::vendorFor(const QString &bssid) const {
-    const QString prefix = prefixOf(bssid);
-    const auto found = m_firstLine.constFind(prefix);
-    if (found == m_firstLine.cend())
-        return {};
-    return vendorText(m_lines.at(*found), prefix);
-}

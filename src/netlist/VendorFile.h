@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
-// The vendor file: lines of the form "XX-XX-XX Vendor", answered by the first
-// line that holds a BSSID's prefix. The answer comes from an index built once
-// at load, so a look-up does not walk the ~30 000 lines; it equals the first
-// line in file order that contains the prefix anywhere, as a scan would find.
+// The vendor file's text rules: lines of the form "XX-XX-XX Vendor", and a
+// BSSID answered by the first line, in file order, that holds its prefix
+// anywhere. VendorIndex turns a file into a table that answers the same.
 class VendorFile {
 public:
     // The file text as loading cleans it: tabs and carriage returns removed,
@@ -25,17 +24,4 @@ public:
     // The vendor text of a line that holds the prefix: every occurrence of the
     // prefix and every ":" removed, blanks at both ends trimmed. Never null.
     static QString vendorText(const QString &line, const QString &prefix);
-
-    void load(const QString &text);
-    bool isEmpty() const { return m_lines.isEmpty(); }
-    const QStringList &lines() const { return m_lines; }
-
-    // The vendor of the BSSID's prefix, or a null QString when no line holds it.
-    QString vendorFor(const QString &bssid) const;
-
-private:
-    void indexLine(qsizetype lineNo);
-
-    QStringList m_lines;
-    QHash<QString, qsizetype> m_firstLine; // prefix -> first line holding it
 };

@@ -1,5 +1,6 @@
 #include "VendorLookup.h"
 
+#include "VendorTable.h"
 #include "settings/Preferences.h"
 
 #include <QElapsedTimer>
@@ -40,6 +41,22 @@ QString withoutControlChars(const QString &text) {
     return out;
 }
 
+// "text/plain", any case, with or without parameters such as a charset.
+bool isPlainText(const QByteArray &contentType) {
+    const QByteArray mediaType = contentType.split(';').first().trimmed().toLower();
+    return mediaType == "text/plain";
+}
+
+// One line without the brackets of markup or JSON: a vendor name, not a page.
+bool readsAsName(const QString &text) {
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('<') ||
+            c == QLatin1Char('>') || c == QLatin1Char('{') || c == QLatin1Char('}'))
+            return false;
+    }
+    return true;
+}
+
 QString cutTo(const QString &text, qsizetype length) {
     if (text.size() <= length)
         return text;
@@ -72,7 +89,7 @@ VendorLookup::~VendorLookup() {
 }
 
 QString VendorLookup::bundledVendorFile() {
-    return QStringLiteral(":/vendor/oui.txt");
+    return bundledVendorTable();
 }
 
 QUrl VendorLookup::defaultServiceBaseUrl() {
@@ -80,24 +97,24 @@ QUrl VendorLookup::defaultServiceBaseUrl() {
 }
 
 bool VendorLookup::vendorName(const QString &path) {
+    m_fileAsked = true;
     if (m_fileLoaded)
         return true;
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    QString why;
+    std::optional<VendorIndex> table = VendorIndex::fromFile(path, &why);
+    if (!table) {
         qCWarning(lcVendor).noquote()
-            << QStringLiteral("Error reading file: %1: %2").arg(path, file.errorString());
+            << QStringLiteral("Error reading file: %1: %2").arg(path, why);
         return false;
     }
-    // ASCII as the registry's lines mostly are; a few names need UTF-8.
-    m_file.load(QString::fromUtf8(bytes));
+    m_file = std::move(*table);
     m_fileLoaded = true;
     return true;
 }
 
-QString VendorLookup::fileVendor(const QString &bssid) const {
+QString VendorLookup::fileVendor(const QString &bssid) {
+    if (!m_fileAsked)
+        vendorName();
     if (bssid.isNull())
         return {};
     return m_file.vendorFor(bssid);
@@ -130,12 +147,14 @@ void VendorLookup::setClock(Clock clock) {
     m_clock = std::move(clock);
 }
 
-QString VendorLookup::vendorFromReply(const QByteArray &body) {
+QString VendorLookup::vendorFromReply(const QByteArray &body, const QByteArray &contentType) {
     if (body.size() > maxReplyBytes)
+        return {};
+    if (!contentType.isEmpty() && !isPlainText(contentType))
         return {};
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(body);
-    if (utf8.hasError())
+    if (utf8.hasError() || !readsAsName(text.trimmed()))
         return {};
     const QString vendor = cutTo(withoutControlChars(text).trimmed(), maxVendorLength).trimmed();
     if (vendor.isEmpty() || vendor == QLatin1String("Unknown"))
@@ -167,14 +186,38 @@ bool VendorLookup::isHeldOff(const QString &bssid) {
     return false;
 }
 
+// Two polling intervals between reloads, and ten seconds for a slow scan.
+bool VendorLookup::isStale(const QString &bssid, qint64 now) const {
+    const qint64 listedForMs =
+        static_cast<qint64>(2000.0 * m_prefs.pollingIntervalSeconds()) + 10000;
+    return now - m_askedAtMs.value(bssid) > listedForMs;
+}
+
+void VendorLookup::dropUnlisted(qint64 now) {
+    m_queue.removeIf([&](const QString &bssid) {
+        if (!isStale(bssid, now))
+            return false;
+        m_pending.remove(bssid);
+        m_askedAtMs.remove(bssid);
+        return true;
+    });
+}
+
 void VendorLookup::askService(const QString &bssid) {
+    if (m_askedAtMs.contains(bssid)) // still listed: it keeps its place
+        m_askedAtMs.insert(bssid, m_clock());
     // A due request goes first, so the queue keeps its order.
     sendDueRequest();
     if (!m_network || !lookupEnabled() || !isSendable(bssid) || m_pending.contains(bssid) ||
         isHeldOff(bssid))
         return;
+    if (m_queue.size() >= maxQueued)
+        dropUnlisted(m_clock());
+    if (m_queue.size() >= maxQueued)
+        return;
     m_pending.insert(bssid);
     m_queue.enqueue(bssid);
+    m_askedAtMs.insert(bssid, m_clock());
     sendDueRequest();
 }
 
@@ -185,6 +228,7 @@ void VendorLookup::sendDueRequest() {
         for (const QString &bssid : std::as_const(m_queue))
             m_pending.remove(bssid);
         m_queue.clear();
+        m_askedAtMs.clear();
         return;
     }
     const qint64 now = m_clock();
@@ -193,8 +237,13 @@ void VendorLookup::sendDueRequest() {
             m_pace.start(static_cast<int>(requestSpacingMs - (now - *m_lastSentMs)));
         return;
     }
+    dropUnlisted(now);
+    if (m_queue.isEmpty())
+        return;
     m_lastSentMs = now;
-    send(m_queue.dequeue());
+    const QString bssid = m_queue.dequeue();
+    m_askedAtMs.remove(bssid);
+    send(bssid);
     if (!m_queue.isEmpty() && !m_pace.isActive())
         m_pace.start(static_cast<int>(requestSpacingMs));
 }
@@ -228,7 +277,10 @@ void VendorLookup::onReplyFinished(QNetworkReply *reply, const QString &bssid) {
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool success = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-    const QString vendor = success ? vendorFromReply(reply->read(maxReplyBytes + 1)) : QString();
+    const QString vendor =
+        success ? vendorFromReply(reply->read(maxReplyBytes + 1),
+                                  reply->rawHeader(QByteArrayLiteral("Content-Type")))
+                : QString();
     if (vendor.isNull()) {
         const QString reason =
             success ? QStringLiteral("no vendor name in the reply") : reply->errorString();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VendorFile.h"
+#include "VendorIndex.h"
 
 #include <QHash>
 #include <QObject>
@@ -15,8 +15,9 @@ class Preferences;
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// The maker of a radio, from its BSSID: first the bundled vendor file, then a
-// public MAC-vendor web service for prefixes the file lacks. Web answers land
+// The maker of a radio, from its BSSID: first the bundled vendor table (the
+// vendor file, made into VendorIndex at build time), then a public MAC-vendor
+// web service for prefixes the file lacks. Web answers land
 // in `vendorDict` on this object's (the UI) thread and are announced by
 // vendorCached, so the table can show them at its next reload.
 //
@@ -26,6 +27,12 @@ class QNetworkReply;
 // at all when the user turned the look-up off. The public services limit the
 // rate, so at most one request runs per BSSID, at most one starts per second,
 // and a BSSID whose request failed rests for ten minutes.
+//
+// The table asks again at every reload about each listed BSSID the cache
+// lacks. A queued BSSID nobody asked about for two polling intervals (and ten
+// seconds to spare) has left the list and is dropped before its turn; the
+// queue holds at most maxQueued, and one asked while it is full is asked
+// again at a later reload.
 class VendorLookup : public QObject {
     Q_OBJECT
 
@@ -39,6 +46,7 @@ public:
     // A vendor name is short; a longer body is an error page or worse.
     static constexpr qint64 maxReplyBytes = 4096;
     static constexpr int requestTimeoutMs = 15000;
+    static constexpr qsizetype maxQueued = 64;
 
     // `network` may be null: the file alone answers then.
     VendorLookup(const Preferences &prefs, QNetworkAccessManager *network,
@@ -48,13 +56,15 @@ public:
     static QString bundledVendorFile();
     static QUrl defaultServiceBaseUrl();
 
-    // Loads the vendor file, once: later calls keep the first load. On failure
-    // logs "Error reading file: ..." and answers false; the file then lists
-    // nothing and a later call may try again.
+    // Loads the vendor file, once: later calls keep the first load. The path
+    // holds a VendorIndex table (the bundled one is used in place) or a vendor
+    // file's text. On failure logs "Error reading file: ..." and answers
+    // false; the file then lists nothing and a later call may try again.
     bool vendorName(const QString &path = bundledVendorFile());
 
     // The vendor from the file alone; null when the file does not list it.
-    QString fileVendor(const QString &bssid) const;
+    // The first look-up loads the bundled file when vendorName() never ran.
+    QString fileVendor(const QString &bssid);
 
     // Answers one look-up; `complete` runs exactly once, before this returns,
     // with the vendor text, or null when the answer has to come from the web
@@ -69,9 +79,11 @@ public:
     void setClock(Clock clock);
 
     // A reply body as a vendor name: UTF-8, control characters dropped, trimmed,
-    // cut to maxVendorLength. Null when it is no name (empty, "Unknown", not
-    // UTF-8, too long to be one).
-    static QString vendorFromReply(const QByteArray &body);
+    // cut to maxVendorLength. Null when it is no name: empty, "Unknown", not
+    // UTF-8, too long to be one, more than one line, or markup or JSON (an
+    // error or captive-portal page), or a Content-Type other than text/plain
+    // when the reply names one.
+    static QString vendorFromReply(const QByteArray &body, const QByteArray &contentType = {});
 
     // Six hex octets joined by ":" or "-", universally administered: the only
     // BSSIDs the service is asked about.
@@ -83,6 +95,8 @@ Q_SIGNALS:
 private:
     bool lookupEnabled() const;
     bool isHeldOff(const QString &bssid);
+    bool isStale(const QString &bssid, qint64 now) const;
+    void dropUnlisted(qint64 now);
     void askService(const QString &bssid);
     void sendDueRequest();
     void send(const QString &bssid);
@@ -91,13 +105,15 @@ private:
 
     const Preferences &m_prefs;
     QNetworkAccessManager *m_network;
-    VendorFile m_file;
+    VendorIndex m_file;
+    bool m_fileAsked = false; // vendorName() ran, whatever it answered
     bool m_fileLoaded = false;
     QUrl m_baseUrl;
     Clock m_clock;
 
     QQueue<QString> m_queue;             // waiting for their turn, oldest first
     QSet<QString> m_pending;             // queued or in flight
+    QHash<QString, qint64> m_askedAtMs;  // queued BSSID -> when last asked about
     QHash<QString, qint64> m_failedAtMs; // BSSID -> when its request failed
     std::optional<qint64> m_lastSentMs;
     QTimer m_pace;

@@ -29,6 +29,8 @@ private:
     QHash<QString, QString> m_values;
 };
 
+// A settings file that is not a plain file (a FIFO, a device) is neither read
+// nor written: the values then live in memory only.
 class SettingsPreferenceStore : public PreferenceStore {
 public:
     SettingsPreferenceStore(); // the user's "Airlume" settings
@@ -39,5 +41,6 @@ public:
     void sync() override;
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QSettings> m_settings; // null: m_memory holds the values
+    MemoryPreferenceStore m_memory;
 };

@@ -2,8 +2,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 // airlume-cli run as a user runs it: arguments in, text and exit code out.
 class TestCli : public QObject {
@@ -13,6 +15,7 @@ class TestCli : public QObject {
         int exitCode = -1;
         QString out;
         QString err;
+        QByteArray rawOut;
     };
 
     static QString data(const QString &name) {
@@ -24,9 +27,12 @@ class TestCli : public QObject {
         process.start(QStringLiteral(AIRLUME_CLI), args);
         if (!process.waitForFinished(60000))
             return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        const QByteArray out = process.readAllStandardOutput();
+        return {process.exitCode(), QString::fromUtf8(out),
+                QString::fromUtf8(process.readAllStandardError()), out};
     }
+
+    QTemporaryDir m_dir;
 
 private Q_SLOTS:
     void csvMatchesExportFormat() {
@@ -87,9 +93,17 @@ private Q_SLOTS:
         QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
         QTest::newRow("bad format") << QStringList{"scan", two, "--format=xml"} << 2 << "--format";
         QTest::newRow("zero ticks") << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks";
+        for (const char *interval : {"nan", "inf", "-inf", "1e999"})
+            QTest::newRow(interval)
+                << QStringList{"scan", two, "--interval", interval} << 2 << "--interval";
         QTest::newRow("bad source") << QStringList{"scan", "--source=usb"} << 2 << "unknown source";
         QTest::newRow("missing scenario")
             << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json";
+        // A FIFO would block the open until a writer came.
+        const QString fifo = m_dir.filePath(QStringLiteral("fifo.json"));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QTest::newRow("scenario is a FIFO")
+            << QStringList{"scan", "--source=scenario:" + fifo} << 2 << "not a regular file";
         // The second recorded scan fails: the scan error is the exit status.
         QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "";
     }
@@ -102,6 +116,24 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.out.isEmpty()); // nothing half-printed that a script could take for a result
+    }
+
+    // A lone surrogate has no UTF-8 form: written as the bytes a radio would
+    // send for it, escaped, so the output stays valid UTF-8.
+    void jsonOfLoneSurrogateIsValidUtf8() {
+        QFile file(m_dir.filePath(QStringLiteral("surrogate.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"scans": [{"networks": [{"ssid": "a\ud800b", "bssid": "00:11:22:33:44:55",
+            "rssi": -50, "channel": 1, "band": 1, "width": 1, "phy": [4], "security": [4]}]}]})");
+        file.close();
+        const Run r = run({QStringLiteral("scan"), "--source=scenario:" + file.fileName(),
+                           QStringLiteral("--format=json")});
+        QCOMPARE(r.exitCode, 0);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(r.rawOut);
+        QVERIFY(!utf8.hasError());
+        const QJsonObject network = QJsonDocument::fromJson(text.toUtf8()).array()[0].toObject();
+        QCOMPARE(network[QStringLiteral("ssid")].toString(), QStringLiteral("a\\xed\\xa0\\x80b"));
     }
 
     void autoFallsBackToDemo() {

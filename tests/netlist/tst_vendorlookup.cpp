@@ -1,3 +1,5 @@
+#include "netlist/VendorFile.h"
+#include "netlist/VendorIndex.h"
 #include "netlist/VendorLookup.h"
 #include "settings/Preferences.h"
 #include "support/LocalHttpServer.h"
@@ -24,11 +26,13 @@ QString firstMatchingLine(const QStringList &lines, const QString &bssid) {
 }
 
 // Each BSSID's vendor, "(null)" when not listed, or "MISMATCH" when the
-// index disagrees with the first matching line.
-QString vendorsOf(const VendorFile &file, const QStringList &bssids) {
+// table disagrees with the first matching line of the text.
+QString vendorsOf(const std::function<QString(const QString &)> &vendorFor, const QString &text,
+                  const QStringList &bssids) {
+    const QStringList lines = VendorFile::cleanLines(text);
     QStringList out;
     for (const QString &bssid : bssids) {
-        const QString found = file.vendorFor(bssid), rule = firstMatchingLine(file.lines(), bssid);
+        const QString found = vendorFor(bssid), rule = firstMatchingLine(lines, bssid);
         out << (found != rule || found.isNull() != rule.isNull() ? "MISMATCH"
                 : found.isNull()                                 ? "(null)"
                                                                  : found);
@@ -57,6 +61,8 @@ private Q_SLOTS:
     void failedBssidRestsTenMinutes();
     void oneRequestPerSecond();
     void offSendsNothingAndDropsTheQueue();
+    void queueDropsNetworksNoLongerListed();
+    void queueIsBounded();
 
 private:
     QString fetch(const QString &bssid) {
@@ -124,29 +130,36 @@ void TestVendorLookup::vendorFile() {
     QCOMPARE(texts.join('|'), "Acme Networks|Acme  Networks|Acme|");
     QVERIFY(!texts.last().isNull());
 
-    VendorFile file;
-    file.load("00-1B-2C\tAcme Networks\r\n\n\n00-1B-2D:  Acme:  Networks \r\n"
-              "00-1B-2C Second Acme\n11-22-33 Holder of 44-55-66 in its name\n"
-              "44-55-66 Real owner\n77-88-99-AA Overlapping groups\naa-bb-cc lower case\n"
-              "DD-EE-FF\nAB-CD-EF Ends here");
-    QCOMPARE(vendorsOf(file, {"00:1b:2c:11:22:33", "00:1B:2D:00:00:01", "44:55:66:00:00:01",
-                              "11:22:33:00:00:01", "77:88:99:00:00:01", "88:99:aa:00:00:01",
-                              "aa:bb:cc:00:00:01", "dd:ee:ff:00:00:01", "ab:cd:ef:00:00:01",
-                              "12:34:56:00:00:01"}),
+    const QString text = "00-1B-2C\tAcme Networks\r\n\n\n00-1B-2D:  Acme:  Networks \r\n"
+                         "00-1B-2C Second Acme\n11-22-33 Holder of 44-55-66 in its name\n"
+                         "44-55-66 Real owner\n77-88-99-AA Overlapping groups\naa-bb-cc lower "
+                         "case\nDD-EE-FF\nAB-CD-EF Ends here";
+    const QByteArray table = VendorIndex::build(text);
+    const VendorIndex index(table);
+    const auto indexed = [&index](const QString &bssid) { return index.vendorFor(bssid); };
+    QCOMPARE(vendorsOf(indexed, text,
+                       {"00:1b:2c:11:22:33", "00:1B:2D:00:00:01", "44:55:66:00:00:01",
+                        "11:22:33:00:00:01", "77:88:99:00:00:01", "88:99:aa:00:00:01",
+                        "aa:bb:cc:00:00:01", "dd:ee:ff:00:00:01", "ab:cd:ef:00:00:01",
+                        "12:34:56:00:00:01"}),
              "Acme Networks|Acme  Networks|11-22-33 Holder of  in its name|"
              "Holder of 44-55-66 in its name|-AA Overlapping groups|77- Overlapping groups|"
              "(null)||Ends here|(null)");
-    file.load(QString());
-    QCOMPARE(vendorsOf(file, {"00:1b:2c:11:22:33"}), "(null)");
+    QCOMPARE(index.prefixAt(0) + " " + index.prefixAt(index.size() - 1), "00-1B-2C DD-EE-FF");
+    // A table cut short or of another kind lists nothing; an empty file neither.
+    for (const QByteArray &broken :
+         {table.left(table.size() - 1), table + 'x', "AVX2" + table.mid(4), VendorIndex::build("")})
+        QVERIFY(VendorIndex(broken).isEmpty() &&
+                VendorIndex(broken).vendorFor("00:1b:2c:11:22:33").isNull());
 }
 
-// The bundled file is generated at build time from the IEEE registry.
+// The bundled table is made at build time from the text generated out of the
+// IEEE registry, and answers as that text does.
 void TestVendorLookup::bundledFile() {
-    QFile bundled(VendorLookup::bundledVendorFile());
-    QVERIFY(bundled.open(QIODevice::ReadOnly));
-    VendorFile file;
-    file.load(QString::fromUtf8(bundled.readAll()));
-    const QStringList &lines = file.lines();
+    QFile generated(AIRLUME_VENDOR_TEXT);
+    QVERIFY(generated.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(generated.readAll());
+    const QStringList lines = VendorFile::cleanLines(text);
     QVERIFY2(lines.size() > 20000, qPrintable(QString::number(lines.size())));
     QCOMPARE(lines.last(), QString()); // the file ends in a line feed
     static const QRegularExpression form("\\A[0-9A-F]{2}-[0-9A-F]{2}-[0-9A-F]{2} \\S(.*\\S)?\\z");
@@ -160,8 +173,10 @@ void TestVendorLookup::bundledFile() {
     QStringList bssids{"12:34:56:00:00:00", "02:11:22:33:44:55", "aa:bb:cc:00:00:01"};
     for (qsizetype i = 0; i < lines.size(); i += 499)
         bssids << lines[i].left(8).replace('-', ':').toLower() + ":01:02:03";
-    QVERIFY(!vendorsOf(file, bssids).contains("MISMATCH"));
-    QVERIFY(!file.vendorFor(bssids.last()).isEmpty());
+    VendorLookup bundled(*m_prefs, nullptr); // loads the table at its first look-up
+    const auto lookup = [&bundled](const QString &bssid) { return bundled.fileVendor(bssid); };
+    QVERIFY(!vendorsOf(lookup, text, bssids).contains("MISMATCH"));
+    QVERIFY(!bundled.fileVendor(bssids.last()).isEmpty());
 }
 
 // `complete` runs exactly once, before the call returns; only a BSSID the
@@ -210,6 +225,7 @@ void TestVendorLookup::replyRules() {
         {200, "Unknown", ""},
         {300, "Acme", ""},
         {429, "Too Many Requests", ""},
+        {200, "<!DOCTYPE html><html><title>Sign in</title></html>", ""},
         {500, "Internal Server Error", ""},
         {200, QByteArray(5000, 'x'), ""}};
     int n = 0;
@@ -243,12 +259,22 @@ void TestVendorLookup::vendorFromReply() {
         {"only blanks and controls", " \x01\t\r\n", QString()},
         {"Unknown", "Unknown", QString()},
         {"not UTF-8", "Acme \xff\xfe", QString()},
+        {"captive portal page", "<!DOCTYPE html>\n<html><body>Log in</body></html>", QString()},
+        {"markup in one line", "Acme <b>Corp</b>", QString()},
+        {"JSON error", R"({"errors":{"detail":"Not Found"}})", QString()},
+        {"two lines", "Acme Corp\nSecond line", QString()},
     };
     for (const auto &[name, body, vendor] : cases) {
         const QString found = VendorLookup::vendorFromReply(body);
         QCOMPARE(name + (": " + (found.isNull() ? "(null)" : found)),
                  name + (": " + (vendor.isNull() ? "(null)" : vendor)));
     }
+    // A reply that names its type has to say plain text.
+    QStringList types;
+    for (const QByteArray type : {"text/plain", "Text/Plain; charset=utf-8", "text/html",
+                                  "application/json", "text/plain-ish", ""})
+        types << (VendorLookup::vendorFromReply("Acme", type).isNull() ? "no" : "yes");
+    QCOMPARE(types.join(' '), "yes yes no no no yes");
 }
 
 // Only six octets, one separator, universally administered (bit 1 of the
@@ -265,6 +291,7 @@ void TestVendorLookup::whatIsSent() {
     QCOMPARE(sendable.join(' '), "yes yes no no no no no no no no");
     // HTTPS by default; a base without its final "/" still gives base + BSSID.
     VendorLookup fresh(*m_prefs, m_network.get());
+    QVERIFY(fresh.vendorName(m_dir.filePath("oui.txt")));
     QCOMPARE(fresh.serviceBaseUrl().toString(), "https://api.macvendors.com/");
     fresh.setServiceBaseUrl(QUrl("https://vendors.example/api"));
     fresh.fetchVendorforMacAddress("00:50:56:00:00:02", {});
@@ -325,6 +352,40 @@ void TestVendorLookup::offSendsNothingAndDropsTheQueue() {
     m_nowMs = 3000;
     fetch("00:50:56:00:00:0e");
     QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0d /00:50:56:00:00:0b");
+}
+
+// With the default 5 s interval a queued BSSID not asked about for 20 s has
+// left the list; one still asked about keeps its place, and one dropped can
+// be queued again.
+void TestVendorLookup::queueDropsNetworksNoLongerListed() {
+    for (const char *last : {"0a", "0b", "0c"})
+        fetch(QString("00:50:56:00:00:") + last);
+    m_nowMs = 20001; // 0b and 0c were asked about last at 0
+    fetch("00:50:56:00:00:0c");
+    QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c");
+    m_nowMs = 21001;
+    fetch("00:50:56:00:00:0b");
+    QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c /00:50:56:00:00:0b");
+}
+
+// Past maxQueued waiting, a newly seen BSSID is not queued; the queue drains
+// in order.
+void TestVendorLookup::queueIsBounded() {
+    m_prefs->setValue(Preferences::pollingIntervalKey, "3600"); // nothing goes stale
+    const auto bssid = [](int i) {
+        return QString("00:50:56:00:%1:%2")
+            .arg(i / 256, 2, 16, QChar('0'))
+            .arg(i % 256, 2, 16, QChar('0'));
+    };
+    const int asked = int(VendorLookup::maxQueued) + 10;
+    for (int i = 0; i < asked; ++i)
+        fetch(bssid(i)); // the first goes at once, the next maxQueued wait
+    for (int i = 1; i <= asked; ++i) {
+        m_nowMs += 1000;
+        fetch(bssid(0)); // in flight: only lets the due request go
+    }
+    QCOMPARE(m_network->requested.size(), VendorLookup::maxQueued + 1);
+    QCOMPARE(m_network->requested.last(), "/" + bssid(int(VendorLookup::maxQueued)));
 }
 
 QTEST_GUILESS_MAIN(TestVendorLookup)

@@ -2,9 +2,11 @@
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 class TestPreferences : public QObject {
     Q_OBJECT
@@ -96,6 +98,31 @@ private Q_SLOTS:
         QCOMPARE(lines.join(' '),
                  "[General] adapterValue=old displayUnitsValue=dBm locateSoundValue=On "
                  "pollingIntervalValue=5 rssiMethodValue=Accurate sweepTypeValue=Radar");
+    }
+
+    // A FIFO in the settings file's place would block the first read for good:
+    // the values live in memory instead and the FIFO is left as it is.
+    void settingsFileThatIsAFifoIsNotOpened() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Airlume")));
+        const QString user = dir.filePath(QStringLiteral("Airlume/Airlume.conf"));
+        const QString ini = dir.filePath(QStringLiteral("airlume.ini"));
+        for (const QString &path : {user, ini})
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+        for (const auto &store : {std::make_shared<SettingsPreferenceStore>(),
+                                  std::make_shared<SettingsPreferenceStore>(ini)}) {
+            Preferences prefs(store);
+            QVERIFY(!prefs.has(Preferences::adapterKey));
+            prefs.setValue(Preferences::adapterKey, QStringLiteral("wlan1"));
+            prefs.flush();
+            QCOMPARE(prefs.value(Preferences::adapterKey), QStringLiteral("wlan1"));
+        }
+        qunsetenv("XDG_CONFIG_HOME");
+        for (const QString &path : {user, ini}) {
+            struct stat st {};
+            QVERIFY(stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        }
     }
 };
 

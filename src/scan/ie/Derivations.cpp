@@ -99,8 +99,11 @@ template <typename F> void forEachRate(const ElementSpans &e, F &&f) {
 }
 
 // AKM suite types under 00-0F-AC (802.11-2020 9.4.2.24.3) by family.
-constexpr std::uint32_t kAkm8021x = bit(1) | bit(3) | bit(14) | bit(15) | bit(16) | bit(17);
+constexpr std::uint32_t kAkm8021x = bit(1);
+constexpr std::uint32_t kAkmFt8021x = bit(3);
 constexpr std::uint32_t kAkm8021xSha256 = bit(5);
+constexpr std::uint32_t kAkmFils = bit(14) | bit(15) | bit(16) | bit(17);
+// Suite B (11), 192-bit (12, FT 13) and 802.1X-SHA384 (23): never a WPA2 suite.
 constexpr std::uint32_t kAkmWpa3Enterprise = bit(11) | bit(12) | bit(13) | bit(23);
 constexpr std::uint32_t kAkmPsk = bit(2) | bit(4) | bit(6) | bit(19) | bit(20);
 constexpr std::uint32_t kAkmSae = bit(8) | bit(9) | bit(24) | bit(25);
@@ -201,7 +204,13 @@ CodeSet phyModesOf(const ElementSpans &e, int band) {
 
 // How the elements map to Security codes. An RSN or WPA element decides on
 // its own, whatever the privacy bit says; families add up, so an RSN element
-// offering PSK and 802.1X yields both families' codes.
+// offering PSK and 802.1X yields both families' codes. The WPA3 rows follow
+// the Wi-Fi Alliance's WPA3 modes (version 3): Personal only is SAE (8, FT 9,
+// the SAE-EXT-KEY pair 24/25, SAE-PK included) with PMF required; Personal
+// transition is PSK (2) beside SAE with PMF capable; Enterprise only is
+// 802.1X-SHA256 (5, optionally with FT-802.1X 3) with PMF required and no
+// plain 802.1X (1); Enterprise transition is 1 and 5 with PMF capable; the
+// 192-bit mode is 12 (FT 13).
 //
 //   no RSN, no WPA, no privacy          None (+ OWETransition with the OWE
 //                                       Transition Mode element: the open half)
@@ -213,9 +222,13 @@ CodeSet phyModesOf(const ElementSpans &e, int band) {
 //   SAE, no RSN-PSK                     WPA3Personal
 //   WPA-802.1X, no RSN 802.1X           WPAEnterprise
 //   WPA and RSN 802.1X                  WPAWPA2Enterprise, WPA2Enterprise
-//   RSN 802.1X (1, 3, 14-17)            WPA2Enterprise
-//   Suite B (11, 12), SHA-384 (13, 23),
-//   or SHA-256 (5) without plain 1      WPA3Enterprise
+//   RSN 1, 3 or FILS (14-17)            WPA2Enterprise, except 3 in the
+//                                       Enterprise-only mode
+//   5 with PMF required and no 1        WPA3Enterprise (Enterprise only)
+//   1 and 5 with PMF capable            WPA2Enterprise, WPA3Enterprise (transition)
+//   5 otherwise (no PMF, or PMF         WPA2Enterprise: 802.1X-SHA256 as WPA2
+//   capable without 1)                  with 802.11w uses it
+//   11, 12, 13, 23                      WPA3Enterprise
 //   OWE (18)                            OWE (the OWE half of a transition pair
 //                                       is plain OWE)
 //   RSN/WPA present, nothing known      empty: an unreadable or unknown RSN is
@@ -237,14 +250,24 @@ CodeSet securityOf(quint16 capability, const ElementSpans &e) {
     const RsnInfo wpa = e.has(Slot::Wpa) ? parseWpa(e[Slot::Wpa]) : RsnInfo{};
     const std::uint32_t akms = rsn.valid ? rsn.akms : 0;
     const std::uint32_t wpaAkms = wpa.valid ? wpa.akms : 0;
+    // An absent capabilities field (-1) offers no PMF. Required without
+    // capable is malformed; required is what a station has to honour.
+    const int rsnCaps = rsn.valid ? std::max(rsn.capabilities, 0) : 0;
+    const bool pmfRequired = rsnCaps & RsnCapability::MfpRequired;
+    const bool pmfCapable = pmfRequired || (rsnCaps & RsnCapability::MfpCapable);
 
     const bool wpaPsk = wpaAkms & kWpaAkmPsk;
     const bool wpa8021x = wpaAkms & kWpaAkm8021x;
     const bool psk = akms & kAkmPsk;
     const bool sae = akms & kAkmSae;
-    const bool enterprise2 = akms & kAkm8021x;
-    const bool enterprise3 =
-        (akms & kAkmWpa3Enterprise) || ((akms & kAkm8021xSha256) && !(akms & bit(1)));
+    const bool plain8021x = akms & kAkm8021x;
+    const bool sha256 = akms & kAkm8021xSha256;
+    const bool enterpriseOnly3 = sha256 && pmfRequired && !plain8021x;
+    const bool sha256AsWpa3 = enterpriseOnly3 || (sha256 && plain8021x && pmfCapable);
+    const bool enterprise2 = plain8021x || (akms & kAkmFils) ||
+                             ((akms & kAkmFt8021x) && !enterpriseOnly3) ||
+                             (sha256 && !sha256AsWpa3);
+    const bool enterprise3 = (akms & kAkmWpa3Enterprise) || sha256AsWpa3;
 
     if (wpaPsk && !psk)
         modes.set(Security::WPAPersonal);

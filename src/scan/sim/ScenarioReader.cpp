@@ -1,487 +1,36 @@
 #include "ScenarioReader.h"
 
-#include "scan/WifiCodes.h"
-#include "scan/ie/ElementParser.h"
+#include "JsonSpans.h"
+#include "ScenarioFields.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <QSet>
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <initializer_list>
-#include <vector>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// Weaker than any receiver reports; 0 dBm and up would be a radio on the desk.
-constexpr int kRssiMin = -127;
-constexpr int kRssiMax = 0;
-// IFNAMSIZ less the terminator.
-constexpr int kInterfaceNameMax = 15;
-// Longer than any beacon body a driver hands over; keeps a broken file from
-// turning into megabytes of element walking.
-constexpr int kIesMaxBytes = 4096;
-constexpr int kSsidMaxBytes = 32;
+using jsonspans::ContainerWalk;
+using jsonspans::Span;
+
 // Far beyond any real recording; a wrong path to a huge file fails fast.
 constexpr qint64 kFileMaxBytes = 64 * 1024 * 1024;
+// A day of scans a second apart, and five networks a scan on average: past
+// any recording, and they hold the checked scenario to a few times its file.
+constexpr qsizetype kScansMax = 100000;
+constexpr qsizetype kNetworksMax = 500000;
+// A value built whole (a network, the interface, the description); a network
+// with the most element bytes allowed takes about 9 KiB.
+constexpr qsizetype kValueMaxBytes = 64 * 1024;
 
-QString typeName(const QJsonValue &value) {
-    switch (value.type()) {
-    case QJsonValue::Null:
-        return QStringLiteral("null");
-    case QJsonValue::Bool:
-        return QStringLiteral("a boolean");
-    case QJsonValue::Double:
-        return QStringLiteral("a number");
-    case QJsonValue::String:
-        return QStringLiteral("a string");
-    case QJsonValue::Array:
-        return QStringLiteral("an array");
-    case QJsonValue::Object:
-        return QStringLiteral("an object");
-    case QJsonValue::Undefined:
-        break;
-    }
-    return QStringLiteral("nothing");
-}
-
-// File text quoted for a message: short, and never breaking the line.
-QString quoted(const QString &text) {
-    constexpr int kShown = 40;
-    QString out = QStringLiteral("\"");
-    for (QChar c : text.left(kShown)) {
-        if (c.isPrint())
-            out += c;
-        else
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    }
-    if (text.size() > kShown)
-        out += QStringLiteral("...");
-    return out + QLatin1Char('"');
-}
-
-QString numberText(double value) {
-    return QString::number(value, 'g', 15);
-}
-
-int hexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-// "AA:bb:0c:..." -> "aa:bb:0c:..."; null when it is not six hex octets.
-QString normalisedBssid(const QString &text) {
-    if (text.size() != 17)
-        return {};
-    for (int i = 0; i < text.size(); ++i) {
-        const bool separator = i % 3 == 2;
-        if (separator ? text[i] != QLatin1Char(':') : hexDigit(text[i]) < 0)
-            return {};
-    }
-    return text.toLower();
-}
-
-// Embeddings, overrides and isolates: they can make a name read as another.
-bool isDirectionOverride(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
-}
-
-struct ChannelRange {
-    int first;
-    int last;
-};
-
-// Channel numbers each band's numbering allows (5 GHz up to 5.9 GHz ITS).
-ChannelRange channelRange(int band) {
-    switch (band) {
-    case Band::Ghz2_4:
-        return {1, 14};
-    case Band::Ghz5:
-        return {1, 177};
-    case Band::Ghz6:
-        return {1, 233};
-    default:
-        return {0, -1};
-    }
-}
-
-QString at(const QString &place, const char *key) {
-    const QString k = QString::fromLatin1(key);
-    return place.isEmpty() ? k : place + QLatin1Char('.') + k;
-}
-
-QString at(const QString &place, qsizetype index) {
-    return place + QStringLiteral("[%1]").arg(index);
-}
-
-// Walks the document once; the first problem found is the one reported.
-class Reader {
-public:
-    std::optional<Scenario> read(const QJsonObject &root) {
-        Scenario scenario;
-        if (!checkKeys(root, QString(), {"description", "interface", "repeat", "scans"}))
-            return std::nullopt;
-        if (root.contains(QLatin1String("description")) &&
-            !root.value(QLatin1String("description")).isString())
-            return failed(QStringLiteral("description"),
-                          QStringLiteral("must be a string, not ") +
-                              typeName(root.value(QLatin1String("description"))));
-        if (!readInterface(root, &scenario) || !readRepeat(root, &scenario) ||
-            !readScans(root, &scenario))
-            return std::nullopt;
-        return scenario;
-    }
-
-    QString problem() const { return m_problem; }
-
-private:
-    bool fail(const QString &place, const QString &problem) {
-        m_problem = place + QStringLiteral(": ") + problem;
-        return false;
-    }
-    std::nullopt_t failed(const QString &place, const QString &problem) {
-        fail(place, problem);
-        return std::nullopt;
-    }
-
-    bool checkKeys(const QJsonObject &object, const QString &place,
-                   std::initializer_list<const char *> allowed) {
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            bool known = false;
-            for (const char *key : allowed)
-                known = known || it.key() == QLatin1String(key);
-            if (!known)
-                return fail(place.isEmpty() ? QStringLiteral("top level") : place,
-                            QStringLiteral("unknown field ") + quoted(it.key()));
-        }
-        return true;
-    }
-
-    bool readObject(const QJsonValue &value, const QString &place, QJsonObject *out) {
-        if (!value.isObject())
-            return fail(place, QStringLiteral("must be an object, not ") + typeName(value));
-        *out = value.toObject();
-        return true;
-    }
-
-    bool readInt(const QJsonObject &object, const QString &place, const char *key, int min, int max,
-                 int *out) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        const QString where = at(place, key);
-        if (value.isUndefined())
-            return fail(where, QStringLiteral("missing"));
-        return readIntValue(value, where, min, max, out);
-    }
-
-    bool readIntValue(const QJsonValue &value, const QString &where, int min, int max, int *out) {
-        if (!value.isDouble())
-            return fail(where, QStringLiteral("must be an integer, not ") + typeName(value));
-        const double number = value.toDouble();
-        if (std::trunc(number) != number)
-            return fail(where, QStringLiteral("must be an integer, not ") + numberText(number));
-        if (number < min || number > max)
-            return fail(where, QStringLiteral("must be from %1 to %2, not %3")
-                                   .arg(min)
-                                   .arg(max)
-                                   .arg(numberText(number)));
-        *out = static_cast<int>(number);
-        return true;
-    }
-
-    bool readBssid(const QJsonObject &object, const QString &place, QString *out) {
-        const QJsonValue value = object.value(QLatin1String("bssid"));
-        const QString where = at(place, "bssid");
-        if (value.isUndefined())
-            return fail(where, QStringLiteral("missing"));
-        return readBssidValue(value, where, out);
-    }
-
-    bool readBssidValue(const QJsonValue &value, const QString &where, QString *out) {
-        if (!value.isString())
-            return fail(where, QStringLiteral("must be a string, not ") + typeName(value));
-        *out = normalisedBssid(value.toString());
-        if (out->isNull())
-            return fail(where, QStringLiteral("must be six hex octets joined by ':' like "
-                                              "00:11:22:aa:bb:cc, not ") +
-                                   quoted(value.toString()));
-        return true;
-    }
-
-    bool readCodes(const QJsonObject &object, const QString &place, const char *key, int highest,
-                   CodeSet *out) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        const QString where = at(place, key);
-        if (value.isUndefined())
-            return fail(where, QStringLiteral("missing"));
-        if (!value.isArray())
-            return fail(where, QStringLiteral("must be an array of codes, not ") + typeName(value));
-        const QJsonArray codes = value.toArray();
-        if (codes.isEmpty())
-            return fail(where, QStringLiteral("must list at least one code"));
-        out->reset();
-        for (qsizetype i = 0; i < codes.size(); ++i) {
-            int code = 0;
-            if (!readIntValue(codes.at(i), at(where, i), 0, highest, &code))
-                return false;
-            out->set(static_cast<size_t>(code));
-        }
-        return true;
-    }
-
-    bool readInterface(const QJsonObject &root, Scenario *scenario) {
-        const QString place = QStringLiteral("interface");
-        if (!root.contains(place))
-            return true;
-        QJsonObject iface;
-        if (!readObject(root.value(place), place, &iface) ||
-            !checkKeys(iface, place, {"name", "powered"}))
-            return false;
-        if (iface.contains(QLatin1String("name"))) {
-            const QJsonValue name = iface.value(QLatin1String("name"));
-            const QString where = at(place, "name");
-            if (!name.isString())
-                return fail(where, QStringLiteral("must be a string, not ") + typeName(name));
-            const QString text = name.toString();
-            bool usable = !text.isEmpty() && text.size() <= kInterfaceNameMax;
-            for (QChar c : text)
-                usable = usable && c.unicode() > 0x20 && c.unicode() < 0x7f && c != u'/';
-            if (!usable)
-                return fail(where, QStringLiteral("must be 1 to 15 printable ASCII characters "
-                                                  "without blanks or '/', not ") +
-                                       quoted(text));
-            scenario->interfaceName = text;
-        }
-        if (iface.contains(QLatin1String("powered"))) {
-            const QJsonValue powered = iface.value(QLatin1String("powered"));
-            if (!powered.isBool())
-                return fail(at(place, "powered"),
-                            QStringLiteral("must be true or false, not ") + typeName(powered));
-            scenario->powered = powered.toBool();
-        }
-        return true;
-    }
-
-    bool readRepeat(const QJsonObject &root, Scenario *scenario) {
-        const QJsonValue value = root.value(QLatin1String("repeat"));
-        if (value.isUndefined())
-            return true;
-        const QString where = QStringLiteral("repeat");
-        if (!value.isString())
-            return fail(where,
-                        QStringLiteral("must be \"last\" or \"cycle\", not ") + typeName(value));
-        if (value.toString() == QLatin1String("last"))
-            scenario->repeat = Scenario::Repeat::Last;
-        else if (value.toString() == QLatin1String("cycle"))
-            scenario->repeat = Scenario::Repeat::Cycle;
-        else
-            return fail(where, QStringLiteral("must be \"last\" or \"cycle\", not ") +
-                                   quoted(value.toString()));
-        return true;
-    }
-
-    bool readScans(const QJsonObject &root, Scenario *scenario) {
-        const QString place = QStringLiteral("scans");
-        const QJsonValue value = root.value(place);
-        if (value.isUndefined())
-            return fail(place, QStringLiteral("missing"));
-        if (!value.isArray())
-            return fail(place, QStringLiteral("must be an array, not ") + typeName(value));
-        const QJsonArray scans = value.toArray();
-        if (scans.isEmpty())
-            return fail(place, QStringLiteral("must hold at least one scan"));
-        scenario->scans.reserve(scans.size());
-        for (qsizetype i = 0; i < scans.size(); ++i) {
-            ScenarioScan scan;
-            if (!readScan(scans.at(i), at(place, i), &scan))
-                return false;
-            scenario->scans.append(std::move(scan));
-        }
-        return true;
-    }
-
-    bool readScan(const QJsonValue &value, const QString &place, ScenarioScan *scan) {
-        QJsonObject object;
-        if (!readObject(value, place, &object) ||
-            !checkKeys(object, place, {"joined", "error", "networks"}))
-            return false;
-
-        const QJsonValue error = object.value(QLatin1String("error"));
-        if (!error.isUndefined() && !error.isBool())
-            return fail(at(place, "error"),
-                        QStringLiteral("must be true or false, not ") + typeName(error));
-        scan->error = error.toBool(false);
-
-        // A failed scan heard nothing, so it may leave its networks out.
-        const QString networksPlace = at(place, "networks");
-        const QJsonValue networks = object.value(QLatin1String("networks"));
-        if (networks.isUndefined() && !scan->error)
-            return fail(networksPlace, QStringLiteral("missing"));
-        if (!networks.isUndefined() && !networks.isArray())
-            return fail(networksPlace,
-                        QStringLiteral("must be an array, not ") + typeName(networks));
-        const QJsonArray list = networks.toArray();
-        QSet<QString> seen;
-        scan->networks.reserve(list.size());
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            ScanResult network;
-            const QString where = at(networksPlace, i);
-            if (!readNetwork(list.at(i), where, &network))
-                return false;
-            if (seen.contains(network.bssid))
-                return fail(at(where, "bssid"),
-                            network.bssid + QStringLiteral(" appears twice in this scan"));
-            seen.insert(network.bssid);
-            scan->networks.append(std::move(network));
-        }
-
-        const QJsonValue joined = object.value(QLatin1String("joined"));
-        if (joined.isUndefined() || joined.isNull())
-            return true;
-        QString bssid;
-        if (!readBssidValue(joined, at(place, "joined"), &bssid))
-            return false;
-        for (qsizetype i = 0; i < scan->networks.size(); ++i) {
-            if (scan->networks[i].bssid == bssid) {
-                scan->joinedIndex = static_cast<int>(i);
-                scan->networks[i].associated = true;
-                return true;
-            }
-        }
-        return fail(at(place, "joined"),
-                    bssid + QStringLiteral(" is not among this scan's networks"));
-    }
-
-    bool readNetwork(const QJsonValue &value, const QString &place, ScanResult *network) {
-        QJsonObject object;
-        if (!readObject(value, place, &object))
-            return false;
-        // Element bytes mark a network recorded off the air rather than written by hand.
-        return object.contains(QLatin1String("ies")) ? readRawNetwork(object, place, network)
-                                                     : readExplicitNetwork(object, place, network);
-    }
-
-    bool readExplicitNetwork(const QJsonObject &object, const QString &place, ScanResult *network) {
-        if (!checkKeys(object, place,
-                       {"ssid", "bssid", "rssi", "channel", "band", "width", "phy", "security"}) ||
-            !readSsid(object, place, &network->ssid) ||
-            !readBssid(object, place, &network->bssid) ||
-            !readInt(object, place, "rssi", kRssiMin, kRssiMax, &network->rssiValue) ||
-            !readInt(object, place, "band", Band::Ghz2_4, Band::Ghz6, &network->channelBand))
-            return false;
-        const ChannelRange range = channelRange(network->channelBand);
-        if (!readInt(object, place, "channel", range.first, range.last, &network->channelNumber) ||
-            !readInt(object, place, "width", ChannelWidth::Unknown, ChannelWidth::Mhz320,
-                     &network->channelWidth) ||
-            !readCodes(object, place, "phy", PhyMode::Highest, &network->phyModes) ||
-            !readCodes(object, place, "security", Security::Highest, &network->securityModes))
-            return false;
-        network->frequencyMhz = channelFrequencyMhz(network->channelBand, network->channelNumber);
-        // What the element parser would have concluded from the capability elements.
-        network->hasHt = network->supportsPHYMode(PhyMode::N);
-        network->hasVht = network->supportsPHYMode(PhyMode::AC);
-        network->hasHe = network->supportsPHYMode(PhyMode::AX);
-        network->hasEht = network->supportsPHYMode(PhyMode::BE);
-        return true;
-    }
-
-    bool readSsid(const QJsonObject &object, const QString &place, QString *out) {
-        const QJsonValue value = object.value(QLatin1String("ssid"));
-        const QString where = at(place, "ssid");
-        if (value.isUndefined() || value.isNull())
-            return true;
-        if (!value.isString())
-            return fail(where, QStringLiteral("must be a string or null, not ") + typeName(value));
-        const QString text = value.toString();
-        if (text.isEmpty())
-            return true; // hidden, like an empty SSID element
-        if (text.toUtf8().size() > kSsidMaxBytes)
-            return fail(where, QStringLiteral("is longer than 32 bytes in UTF-8: ") + quoted(text));
-        // The parser escapes control bytes of received SSIDs; hand-written ones
-        // must not smuggle in what a received one never carries.
-        for (QChar c : text) {
-            if (c.category() == QChar::Other_Control || isDirectionOverride(c))
-                return fail(where,
-                            QStringLiteral("contains a control character or direction override: ") +
-                                quoted(text));
-        }
-        *out = text;
-        return true;
-    }
-
-    bool readRawNetwork(const QJsonObject &object, const QString &place, ScanResult *network) {
-        int frequency = 0;
-        int capability = 0;
-        std::vector<std::uint8_t> ies;
-        if (!checkKeys(object, place, {"bssid", "rssi", "frequency", "capability", "ies"}))
-            return false;
-        QString bssid;
-        int rssi = 0;
-        if (!readBssid(object, place, &bssid) ||
-            !readInt(object, place, "rssi", kRssiMin, kRssiMax, &rssi) ||
-            !readInt(object, place, "frequency", 0, 7200, &frequency) ||
-            !readInt(object, place, "capability", 0, 0xffff, &capability) ||
-            !readHex(object.value(QLatin1String("ies")), at(place, "ies"), &ies))
-            return false;
-        if (frequency != 0 && frequency < 2400)
-            return fail(at(place, "frequency"),
-                        QStringLiteral("must be 0 (unknown) or from 2400 to 7200 MHz, not %1")
-                            .arg(frequency));
-
-        static_cast<BssFacts &>(*network) =
-            ie::describeBss(static_cast<quint16>(capability), ies, frequency);
-        network->bssid = bssid;
-        network->rssiValue = rssi;
-        network->frequencyMhz = frequency;
-        if (frequency == 0 && network->channelBand != Band::Unknown)
-            network->frequencyMhz =
-                std::max(0, channelFrequencyMhz(network->channelBand, network->channelNumber));
-        return true;
-    }
-
-    bool readHex(const QJsonValue &value, const QString &where, std::vector<std::uint8_t> *out) {
-        if (!value.isString())
-            return fail(where, QStringLiteral("must be a hex string, not ") + typeName(value));
-        const QString text = value.toString();
-        if (text.size() % 2 != 0)
-            return fail(where,
-                        QStringLiteral("has an odd number of hex digits (%1)").arg(text.size()));
-        if (text.size() / 2 > kIesMaxBytes)
-            return fail(where, QStringLiteral("holds %1 bytes, more than the %2 a beacon body can")
-                                   .arg(text.size() / 2)
-                                   .arg(kIesMaxBytes));
-        out->clear();
-        out->reserve(static_cast<size_t>(text.size() / 2));
-        for (qsizetype i = 0; i < text.size(); i += 2) {
-            const int high = hexDigit(text[i]);
-            const int low = hexDigit(text[i + 1]);
-            if (high < 0 || low < 0)
-                return fail(
-                    where,
-                    QStringLiteral("is not hex at character %1: ").arg(high < 0 ? i : i + 1) +
-                        quoted(text.mid(high < 0 ? i : i + 1, 1)));
-            out->push_back(static_cast<std::uint8_t>(high << 4 | low));
-        }
-        return true;
-    }
-
-    QString m_problem;
-};
-
-QString syntaxProblem(const QByteArray &json, const QJsonParseError &parseError) {
+QString syntaxPlace(QByteArrayView json, const jsonspans::Problem &problem) {
     // Qt reports the offset just past the character it choked on.
-    const qsizetype culprit = std::clamp<qsizetype>(parseError.offset - 1, 0, json.size());
+    const qsizetype culprit = std::clamp<qsizetype>(problem.offset - 1, 0, json.size());
     int line = 1;
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < culprit; ++i) {
@@ -490,10 +39,235 @@ QString syntaxProblem(const QByteArray &json, const QJsonParseError &parseError)
             lineStart = i + 1;
         }
     }
-    return QStringLiteral("line %1, column %2: %3")
-        .arg(line)
-        .arg(culprit - lineStart + 1)
-        .arg(parseError.errorString());
+    return QStringLiteral("line %1, column %2").arg(line).arg(culprit - lineStart + 1);
+}
+
+// Walks the top level, the scan list and each scan and its network list
+// itself, and has Qt's parser build only the values inside them, one at a
+// time: memory then follows the scenario read, not the JSON document.
+class Reader : public ScenarioFields {
+public:
+    explicit Reader(QByteArrayView json)
+        : m_json(json) {}
+
+    std::optional<Scenario> read() {
+        const qsizetype start =
+            jsonspans::skipSpace(m_json, m_json.startsWith("\xef\xbb\xbf") ? 3 : 0);
+        if (start == m_json.size())
+            return syntaxFailed({QJsonParseError::IllegalValue, start});
+        if (m_json[start] == '[')
+            return failed(QStringLiteral("top level"),
+                          QStringLiteral("must be an object, not an array"));
+        if (m_json[start] != '{')
+            return syntaxFailed({QJsonParseError::IllegalValue, start + 1});
+        const Span root = jsonspans::valueAt(m_json, start);
+        if (const qsizetype after = jsonspans::skipSpace(m_json, root.end); after < m_json.size())
+            return syntaxFailed({QJsonParseError::GarbageAtEnd, after}); // Qt's offset here
+
+        // In file order, so the first problem in the file is the one reported.
+        Scenario scenario;
+        QJsonObject top; // everything but the scans, which are walked
+        bool scans = false;
+        ContainerWalk walk(m_json, root);
+        while (walk.next()) {
+            const QString &key = walk.key();
+            if (key == QLatin1String("scans")) {
+                // A repeated key counts once, the last time, as in a QJsonObject.
+                scenario.scans.clear();
+                m_networks = 0;
+                if (!readScans(walk.value(), &scenario))
+                    return std::nullopt;
+                scans = true;
+                continue;
+            }
+            if (key != QLatin1String("description") && key != QLatin1String("interface") &&
+                key != QLatin1String("repeat"))
+                return failed(QStringLiteral("top level"),
+                              QStringLiteral("unknown field ") + quoted(key));
+            QJsonValue value;
+            if (!build(walk.value(), key, &value))
+                return std::nullopt;
+            top.insert(key, value);
+        }
+        if (walk.failed())
+            return syntaxFailed(walk.problem());
+
+        const QJsonValue description = top.value(QLatin1String("description"));
+        if (!description.isUndefined() && !description.isString())
+            return failed(QStringLiteral("description"),
+                          QStringLiteral("must be a string, not ") + typeName(description));
+        if (!readInterface(top, &scenario) || !readRepeat(top, &scenario))
+            return std::nullopt;
+        if (!scans)
+            return failed(QStringLiteral("scans"), QStringLiteral("missing"));
+        return scenario;
+    }
+
+private:
+    std::nullopt_t failed(const QString &place, const QString &problem) {
+        fail(place, problem);
+        return std::nullopt;
+    }
+    bool syntaxError(const jsonspans::Problem &problem) {
+        QJsonParseError error;
+        error.error = problem.error;
+        return fail(syntaxPlace(m_json, problem), error.errorString());
+    }
+    std::nullopt_t syntaxFailed(const jsonspans::Problem &problem) {
+        syntaxError(problem);
+        return std::nullopt;
+    }
+
+    // Qt's value of a span small enough to build whole.
+    bool build(Span span, const QString &place, QJsonValue *out) {
+        if (span.size() > kValueMaxBytes)
+            return fail(place, QStringLiteral("is larger than %1 KiB").arg(kValueMaxBytes >> 10));
+        jsonspans::Problem problem;
+        *out = jsonspans::parse(m_json, span, &problem);
+        return !out->isUndefined() || syntaxError(problem);
+    }
+
+    // Whether the span is the container opened by `bracket`; when it is some
+    // other value, the problem names its type.
+    bool isContainer(Span span, char bracket, const QString &place, const QString &must) {
+        if (m_json[span.begin] == bracket)
+            return true;
+        QJsonValue value;
+        return build(span, place, &value) && fail(place, must + typeName(value));
+    }
+
+    bool readScans(Span span, Scenario *scenario) {
+        const QString place = QStringLiteral("scans");
+        if (!isContainer(span, '[', place, QStringLiteral("must be an array, not ")))
+            return false;
+        ContainerWalk walk(m_json, span);
+        while (walk.next()) {
+            const QString where = at(place, scenario->scans.size());
+            if (scenario->scans.size() == kScansMax)
+                return fail(where,
+                            QStringLiteral("a scenario holds at most %1 scans").arg(kScansMax));
+            ScenarioScan scan;
+            if (!readScan(walk.value(), where, &scan))
+                return false;
+            scenario->scans.append(std::move(scan));
+        }
+        if (walk.failed())
+            return syntaxError(walk.problem());
+        return !scenario->scans.isEmpty() ||
+               fail(place, QStringLiteral("must hold at least one scan"));
+    }
+
+    bool readScan(Span span, const QString &place, ScenarioScan *scan) {
+        if (!isContainer(span, '{', place, QStringLiteral("must be an object, not ")))
+            return false;
+        std::optional<Span> joined, error, networks;
+        ContainerWalk walk(m_json, span);
+        while (walk.next()) {
+            const QString &key = walk.key();
+            if (key == QLatin1String("joined"))
+                joined = walk.value();
+            else if (key == QLatin1String("error"))
+                error = walk.value();
+            else if (key == QLatin1String("networks"))
+                networks = walk.value();
+            else
+                return fail(place, QStringLiteral("unknown field ") + quoted(key));
+        }
+        if (walk.failed())
+            return syntaxError(walk.problem());
+
+        if (error) {
+            QJsonValue value;
+            if (!build(*error, at(place, "error"), &value))
+                return false;
+            if (!value.isBool())
+                return fail(at(place, "error"),
+                            QStringLiteral("must be true or false, not ") + typeName(value));
+            scan->error = value.toBool();
+        }
+        // A failed scan heard nothing, so it may leave its networks out.
+        const QString networksPlace = at(place, "networks");
+        if (!networks && !scan->error)
+            return fail(networksPlace, QStringLiteral("missing"));
+        if (networks && !readNetworks(*networks, networksPlace, scan))
+            return false;
+        return !joined || readJoined(*joined, at(place, "joined"), scan);
+    }
+
+    bool readNetworks(Span span, const QString &place, ScenarioScan *scan) {
+        if (!isContainer(span, '[', place, QStringLiteral("must be an array, not ")))
+            return false;
+        QSet<QString> seen;
+        ContainerWalk walk(m_json, span);
+        while (walk.next()) {
+            const QString where = at(place, scan->networks.size());
+            if (m_networks == kNetworksMax)
+                return fail(where, QStringLiteral("a scenario holds at most %1 networks in all")
+                                       .arg(kNetworksMax));
+            QJsonValue value;
+            ScanResult network;
+            if (!build(walk.value(), where, &value) || !readNetwork(value, where, &network))
+                return false;
+            if (seen.contains(network.bssid))
+                return fail(at(where, "bssid"),
+                            network.bssid + QStringLiteral(" appears twice in this scan"));
+            seen.insert(network.bssid);
+            scan->networks.append(std::move(network));
+            ++m_networks;
+        }
+        return !walk.failed() || syntaxError(walk.problem());
+    }
+
+    bool readJoined(Span span, const QString &place, ScenarioScan *scan) {
+        QJsonValue joined;
+        if (!build(span, place, &joined))
+            return false;
+        QString bssid;
+        if (joined.isNull() || !readBssidValue(joined, place, &bssid))
+            return joined.isNull();
+        for (qsizetype i = 0; i < scan->networks.size(); ++i) {
+            if (scan->networks[i].bssid == bssid) {
+                scan->joinedIndex = static_cast<int>(i);
+                scan->networks[i].associated = true;
+                return true;
+            }
+        }
+        return fail(place, bssid + QStringLiteral(" is not among this scan's networks"));
+    }
+
+    QByteArrayView m_json;
+    qsizetype m_networks = 0; // in all scans so far
+};
+
+// Opens a plain file for reading. Opening a FIFO blocks until a writer comes
+// and a device may never end, so the file is opened without blocking and
+// anything but a regular file is refused before a read can wait on it.
+bool openRegularFile(const QString &path, QFile *file, QString *problem) {
+    if (path.startsWith(QLatin1Char(':'))) { // a Qt resource
+        file->setFileName(path);
+        if (file->open(QIODevice::ReadOnly))
+            return true;
+        *problem = QStringLiteral("cannot be read: ") + file->errorString();
+        return false;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *problem =
+            QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        *problem = QStringLiteral("cannot be read: not a regular file");
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    *problem = QStringLiteral("cannot be read: ") + file->errorString();
+    return false;
 }
 
 } // namespace
@@ -506,19 +280,10 @@ std::optional<Scenario> readScenario(const QByteArray &json, const QString &sour
         return std::nullopt;
     };
 
-    if (json.trimmed().isEmpty())
+    if (std::all_of(json.begin(), json.end(), [](char c) { return std::isspace(uchar(c)); }))
         return report(QStringLiteral("the file is empty"));
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return report(syntaxProblem(json, parseError));
-    if (!document.isObject())
-        return report(
-            QStringLiteral("top level: must be an object, not ") +
-            (document.isArray() ? QStringLiteral("an array") : QStringLiteral("a value")));
-
-    Reader reader;
-    std::optional<Scenario> scenario = reader.read(document.object());
+    Reader reader(json);
+    std::optional<Scenario> scenario = reader.read();
     if (!scenario)
         return report(reader.problem());
     scenario->sourceName = sourceName;
@@ -526,13 +291,14 @@ std::optional<Scenario> readScenario(const QByteArray &json, const QString &sour
 }
 
 std::optional<Scenario> readScenarioFile(const QString &path, QString *error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString problem;
+    if (!openRegularFile(path, &file, &problem)) {
         if (error)
-            *error = path + QStringLiteral(": cannot be read: ") + file.errorString();
+            *error = path + QStringLiteral(": ") + problem;
         return std::nullopt;
     }
-    const QByteArray json = file.read(kFileMaxBytes + 1);
+    const QByteArray json = file.read(std::min(file.size(), kFileMaxBytes) + 1);
     if (json.size() > kFileMaxBytes) {
         if (error)
             *error = path + QStringLiteral(": is larger than %1 MiB").arg(kFileMaxBytes >> 20);

@@ -164,8 +164,18 @@ private slots:
         sec("WPA and RSN 802.1X", E().wpa({1}).rsn({1}), "sec=WPA/WPA2-Ent,WPA2-Ent");
         sec("RSN without AKM list", E().element(48, E::suites("\x00\x0f\xac", 4, {}).left(6)),
             "sec=WPA2-Ent");
-        sec("802.1X-SHA256 alone", E().rsn({5}, 0xc0), "sec=WPA3-Ent");
-        sec("802.1X and 802.1X-SHA256", E().rsn({1, 5}, 0x80), "sec=WPA2-Ent");
+        // WPA3 modes: 0x80 is PMF capable, 0xc0 required.
+        sec("FT-PSK and FT-SAE, PMF capable", E().rsn({4, 9}, 0x80), "sec=WPA2/WPA3");
+        sec("PSK-SHA256 and SAE, PMF required", E().rsn({6, 8}, 0xc0), "sec=WPA2/WPA3");
+        sec("SAE-PK: SAE with the RSNXE", E().rsn({8}, 0xc0).element(244, {0x60}), "sec=WPA3");
+        sec("802.1X-SHA256 alone, PMF required", E().rsn({5}, 0xc0), "sec=WPA3-Ent");
+        sec("FT-802.1X and 802.1X-SHA256, PMF required", E().rsn({3, 5}, 0xc0), "sec=WPA3-Ent");
+        sec("802.1X and 802.1X-SHA256, PMF capable", E().rsn({1, 5}, 0x80),
+            "sec=WPA2-Ent,WPA3-Ent");
+        sec("802.1X, FT and SHA256 without PMF", E().rsn({1, 3, 5}), "sec=WPA2-Ent");
+        sec("802.1X-SHA256, PMF only capable", E().rsn({5}, 0x80), "sec=WPA2-Ent");
+        sec("FT-802.1X alone", E().rsn({3}, 0xc0), "sec=WPA2-Ent");
+        sec("192-bit with its FT", E().rsn({12, 13}, 0xc0), "sec=WPA3-Ent");
         sec("802.1X and Suite B 192", E().rsn({1, 12}), "sec=WPA2-Ent,WPA3-Ent");
         sec("PSK and 802.1X", E().rsn({1, 2}), "sec=WPA2,WPA2-Ent");
         sec("RSN without privacy bit", E().rsn({2}), "sec=WPA2", kEss);

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,6 +70,28 @@ private Q_SLOTS:
         bad("syntax error line and column", "{\n  \"scans\": [\n    {,\n",
             "test.json: line 3, column 6: unterminated object");
         bad("top level array", "[]", "top level: must be an object, not an array");
+        // Syntax errors anywhere are Qt's, at the place Qt gives.
+        bad("missing comma between scans", R"({"scans": [{"error": true} {"error": true}]})",
+            "test.json: line 1, column 28: missing value separator");
+        bad("comma before a scan's end", R"({"scans": [{"error": true,}]})",
+            "line 1, column 27: object is missing after a comma");
+        bad("missing colon", R"({"scans" [{"error": true}]})",
+            "line 1, column 10: missing name separator");
+        bad("broken value in a network", R"({"scans": [{"networks": [{"rssi": -6-0}]}]})",
+            "line 1, column 37: unterminated object");
+        bad("unterminated scan list", R"({"scans": [{"error": true})", "unterminated array");
+        bad("garbage after the document", "{\"scans\": []}\n x",
+            "line 2, column 1: garbage at the end");
+        bad("top level number", " 5", "line 1, column 2: illegal value");
+        // Caps keep the memory a file can take to a few times its size.
+        QByteArray scans = R"({"scans": [)";
+        for (int i = 0; i < 100000; ++i)
+            scans += R"({"error": true},)";
+        bad("past 100000 scans", scans + R"({"error": true}]})",
+            "test.json: scans[100000]: a scenario holds at most 100000 scans");
+        bad("network of more than 64 KiB",
+            doc({raw("\"ies\": \"" + QByteArray(65536, 'a') + "\"")}),
+            kNet0 + ": is larger than 64 KiB");
         bad("top level unknown field", doc(one, {}, R"("scan": 1)"),
             "top level: unknown field \"scan\"");
         bad("interface name of 16", doc(one, {}, R"("interface": {"name": "wlp0s20f3abcdefg"})"),
@@ -123,9 +146,31 @@ private Q_SLOTS:
                  qPrintable(error));
     }
 
+    // The reader walks the containers itself; spellings Qt's parser takes read
+    // alike: a BOM, escaped keys, any JSON white space, brackets and quotes in
+    // strings, and a repeated key counted the last time.
+    void readsWhatQtReads() {
+        const QByteArray docs[] = {
+            "\xef\xbb\xbf{\"scans\": [{\"error\": true}]}",
+            R"({"sc\u0061ns": [{"\u0065rror": true}]})",
+            "{\"scans\":[{\"error\":true}\t,\r\n{\"error\":true}]}",
+            "{\"description\": \"]}\\\"[{\", \"scans\": [{\"error\": true}]}",
+            R"({"scans": [{"error": true}], "scans": [{"error": true}, {"error": true}]})",
+        };
+        QStringList scans;
+        for (const QByteArray &json : docs) {
+            QString error;
+            const auto s = readScenario(json, kSource, &error);
+            scans << (s ? QString::number(s->scans.size()) : error);
+        }
+        QCOMPARE(scans.join(" | "), "1 | 1 | 2 | 1 | 2");
+    }
+
     void unreadableFile() {
         QTemporaryDir dir;
-        for (const QString &path : {dir.path(), dir.filePath("absent.json")}) {
+        const QString fifo = dir.filePath("fifo.json"); // opening it would wait for a writer
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        for (const QString &path : {dir.path(), dir.filePath("absent.json"), fifo}) {
             QString error;
             QVERIFY(!readScenarioFile(path, &error));
             QVERIFY2(error.startsWith(path + ": ") && !error.contains('\n'), qPrintable(error));
@@ -177,6 +222,9 @@ private Q_SLOTS:
             "(hidden) 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
         row("ssid of 32 bytes", {net(R"("ssid": "é, éééééééééééééé")")},
             "é, éééééééééééééé 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
+        // Escaped as the bytes ED A0 80 are when a radio sends them.
+        row("ssid with a lone surrogate", {net(R"("ssid": "a\ud800b")")},
+            "a\\xed\\xa0\\x80b 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
         row("weakest and strongest rssi",
             {net(R"("rssi": -127)"), net(R"("rssi": 0, "bssid": "00:11:22:aa:bb:cd")")},
             "Lab 00:11:22:aa:bb:cc 5180 36 -127 ht vht | Lab 00:11:22:aa:bb:cd 5180 36 0 ht vht");

@@ -1,0 +1,5 @@
+#include "VendorTable.h"
+
+QString bundledVendorTable() {
+    return QStringLiteral(":/vendor/oui.idx");
+}
