@@ -94,7 +94,7 @@ private Q_SLOTS:
                         if (!on && ok)
                             iface.setPowerAsync(true);
                     });
-            connect(&cycle, &ScanCycle::tableReloadRequested, this, [&] { ++ticks; });
+            connect(&cycle, &ScanCycle::tickFinished, this, [&] { ++ticks; });
 
             QElapsedTimer clock;
             clock.start();
