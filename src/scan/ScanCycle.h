@@ -76,9 +76,18 @@ Q_SIGNALS:
 
 private:
     void merge(const std::optional<NetworkList> &scanned);
+    static NetworkList strongestFirst(const NetworkList &records);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();
     void removeAged(const NetworkList &aged);
+    // Per name (SSID) of the display list: its strongest record.
+    struct NameGroups {
+        NetworkList list;        // the display list they were made from
+        NetworkList strongest;   // per name, in order of first appearance
+        QList<qsizetype> nameOf; // per record: its name's entry; -1 when hidden
+        qsizetype named = 0;     // records with a name
+    };
+    const NameGroups &nameGroups() const;
     void countTotals(ScanTick &tick) const;
     void queue(std::function<void()> job);
 
@@ -95,5 +104,6 @@ private:
     NetworkList m_scanedResults;               // display list
     NetworkModelPtr m_connectedNetwork;
     QString m_joinedBssid; // the interface's, as setSelectedWifi last read it
+    mutable NameGroups m_nameGroups;
     QString m_lastScanError;
 };
