@@ -82,18 +82,30 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     Q_EMIT tickFinished(tick);
 }
 
-// Strongest first; equal signals keep their order. The sort runs on a compact
-// copy of the signals, so no comparison has to reach into a record.
+// Strongest first; equal signals keep their order. Signals in dBm span a
+// small range, so a counting sort on a compact copy of them does it in linear
+// time without a comparison reaching into a record; a wider spread (not seen
+// from real radios) falls back to a comparison sort.
 NetworkList ScanCycle::strongestFirst(const NetworkList &records) {
-    QList<std::pair<qint64, qsizetype>> order; // (-rssi, position)
-    order.reserve(records.size());
+    QList<qint64> signal(records.size());
     for (qsizetype i = 0; i < records.size(); ++i)
-        order.append({-records.at(i)->rssi, i});
-    std::sort(order.begin(), order.end());
-    NetworkList sorted;
-    sorted.reserve(records.size());
-    for (const auto &[key, position] : std::as_const(order))
-        sorted.append(records.at(position));
+        signal[i] = records.at(i)->rssi;
+    const auto [low, high] = std::minmax_element(signal.cbegin(), signal.cend());
+    if (records.isEmpty() || *high - *low > 4096) {
+        NetworkList sorted = records;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto &a, const auto &b) { return a->rssi > b->rssi; });
+        return sorted;
+    }
+    const qint64 strongest = *high;
+    QList<qsizetype> next(strongest - *low + 2, 0); // per signal: where its records go
+    for (qint64 value : std::as_const(signal))
+        ++next[strongest - value + 1];
+    for (qsizetype i = 1; i < next.size(); ++i)
+        next[i] += next[i - 1];
+    NetworkList sorted(records.size());
+    for (qsizetype i = 0; i < records.size(); ++i)
+        sorted[next[strongest - signal.at(i)]++] = records.at(i);
     return sorted;
 }
 

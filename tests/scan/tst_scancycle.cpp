@@ -162,6 +162,10 @@ private Q_SLOTS:
         m_iface->queueScan(again);
         QVERIFY(tick());
         QCOMPARE(display(), order);
+        // A reading far outside what radios report still sorts.
+        m_iface->queueScan(again << makeNetwork("Far", "aa:bb:cc:dd:ee:ff", -99999));
+        QVERIFY(tick());
+        QCOMPARE(display(), order + " Far");
     }
 
     // The joined network leads the display list, also after the table's own
