@@ -58,7 +58,9 @@ protected:
     }
 
 private:
-    static int signalOf(qsizetype i, int scan) { return -30 - static_cast<int>((i * 7 + scan) % 60); }
+    static int signalOf(qsizetype i, int scan) {
+        return -30 - static_cast<int>((i * 7 + scan) % 60);
+    }
 
     QList<ScanResult> m_results;
     int m_churnPercent = 0;

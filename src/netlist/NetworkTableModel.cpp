@@ -338,7 +338,7 @@ void NetworkTableModel::showRows(QList<Row> next) {
         endInsertRows();
     }
     if (diff.moved())
-        moveRows(diff.targets());
+        reorderRows(diff.targets());
     const auto changed = RowDiff::changedRanges(
         static_cast<int>(next.size()), [&](int i) { return !(m_rows.at(i) == next.at(i)); });
     for (const RowDiff::Range &range : changed) {
@@ -350,7 +350,7 @@ void NetworkTableModel::showRows(QList<Row> next) {
 
 // Puts the row at each position i at targets[i]; persistent indexes (the
 // selection) move with their rows.
-void NetworkTableModel::moveRows(const QList<int> &targets) {
+void NetworkTableModel::reorderRows(const QList<int> &targets) {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<Row> reordered(m_rows.size());
     for (int i = 0; i < m_rows.size(); ++i)

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 class PlottingState;
 class Preferences;
@@ -119,7 +118,7 @@ private:
     QString vendorFor(NetworkModel &record) const;
     QString displayText(const Row &row, int column) const;
     void showRows(QList<Row> next);
-    void moveRows(const QList<int> &targets);
+    void reorderRows(const QList<int> &targets);
 
     Sources m_sources;
     QList<Row> m_rows;

@@ -83,15 +83,13 @@ void ScanCycle::scanForAvailableNetworks() {
 
 void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     ++m_counter;
+    m_nameGroups = {}; // signals change: the strongest of each name is found afresh
     // A failed scan still counts: every known network misses it.
     if (scanned)
         mergeRecords(*scanned);
     const NetworkList aged = countMisses();
 
-    m_scanedResults = m_netWorkList5Poll;
-    std::stable_sort(
-        m_scanedResults.begin(), m_scanedResults.end(),
-        [](const NetworkModelPtr &a, const NetworkModelPtr &b) { return a->rssi > b->rssi; });
+    m_scanedResults = strongestFirst(m_netWorkList5Poll);
     setSelectedWifi();
     sortTableView();
     removeAged(aged);
@@ -105,6 +103,33 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     tick.agedOut = aged;
     tick.scanError = m_lastScanError;
     Q_EMIT tickFinished(tick);
+}
+
+// Strongest first; equal signals keep their order. Signals in dBm span a
+// small range, so a counting sort on a compact copy of them does it in linear
+// time without a comparison reaching into a record; a wider spread (not seen
+// from real radios) falls back to a comparison sort.
+NetworkList ScanCycle::strongestFirst(const NetworkList &records) {
+    QList<qint64> signal(records.size());
+    for (qsizetype i = 0; i < records.size(); ++i)
+        signal[i] = records.at(i)->rssi;
+    const auto [low, high] = std::minmax_element(signal.cbegin(), signal.cend());
+    if (records.isEmpty() || *high - *low > 4096) {
+        NetworkList sorted = records;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto &a, const auto &b) { return a->rssi > b->rssi; });
+        return sorted;
+    }
+    const qint64 strongest = *high;
+    QList<qsizetype> next(strongest - *low + 2, 0); // per signal: where its records go
+    for (qint64 value : std::as_const(signal))
+        ++next[strongest - value + 1];
+    for (qsizetype i = 1; i < next.size(); ++i)
+        next[i] += next[i - 1];
+    NetworkList sorted(records.size());
+    for (qsizetype i = 0; i < records.size(); ++i)
+        sorted[next[strongest - signal.at(i)]++] = records.at(i);
+    return sorted;
 }
 
 void ScanCycle::mergeRecords(const NetworkList &scanned) {
@@ -152,21 +177,40 @@ void ScanCycle::removeAged(const NetworkList &aged) {
         m_byBssid.remove(record->bssid);
 }
 
+// The display list's names, worked out once for the totals and the radar's
+// list of the same tick (one hash look-up per named record); made afresh at
+// each merge and whenever the list holds other records or another order.
+const ScanCycle::NameGroups &ScanCycle::nameGroups() const {
+    NameGroups &groups = m_nameGroups;
+    if (groups.list == m_scanedResults && groups.nameOf.size() == m_scanedResults.size())
+        return groups;
+    groups = {m_scanedResults, {}, QList<qsizetype>(m_scanedResults.size(), -1), 0};
+    QHash<QString, qsizetype> index;
+    index.reserve(m_scanedResults.size());
+    for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
+        const NetworkModelPtr &record = m_scanedResults.at(i);
+        if (record->ssid.isNull())
+            continue;
+        ++groups.named;
+        qsizetype &slot = index[record->ssid]; // entry + 1; 0 for a new name
+        if (slot == 0) {
+            groups.strongest.append(record);
+            slot = groups.strongest.size();
+        } else if (record->rssi > groups.strongest.at(slot - 1)->rssi) {
+            groups.strongest[slot - 1] = record; // the first among equals stays
+        }
+        groups.nameOf[i] = slot - 1;
+    }
+    return groups;
+}
+
 // The totals are given only when at least two records are named; otherwise
 // the labels keep what they show.
 void ScanCycle::countTotals(ScanTick &tick) const {
-    QSet<QString> names;
-    names.reserve(m_scanedResults.size());
-    qsizetype named = 0;
-    for (const NetworkModelPtr &record : std::as_const(m_scanedResults)) {
-        if (record->ssid.isNull())
-            continue;
-        ++named;
-        names.insert(record->ssid);
-    }
-    if (named < 2)
+    const NameGroups &groups = nameGroups();
+    if (groups.named < 2)
         return;
-    tick.ssidTotal = QStringLiteral("Total SSID's : %1").arg(names.size());
+    tick.ssidTotal = QStringLiteral("Total SSID's : %1").arg(groups.strongest.size());
     tick.bssidTotal = QStringLiteral("Total BSSID's : %1").arg(m_scanedResults.size());
 }
 
@@ -179,9 +223,13 @@ void ScanCycle::setSelectedWifi() {
         // that was left is neither pinned nor exported as connected.
         m_connectedNetwork.reset();
     } else {
-        const auto it =
-            std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
-                         [&](const NetworkModelPtr &r) { return r->bssid == joinedBssid; });
+        // The merged list's index finds the record; a record from outside it
+        // (a located one) is looked for by its BSSID.
+        auto it =
+            std::find(m_scanedResults.begin(), m_scanedResults.end(), m_byBssid.value(joinedBssid));
+        if (it == m_scanedResults.end())
+            it = std::find_if(m_scanedResults.begin(), m_scanedResults.end(),
+                              [&](const NetworkModelPtr &r) { return r->bssid == joinedBssid; });
         if (it != m_scanedResults.end()) {
             NetworkModelPtr joined = *it;
             m_scanedResults.erase(it);
@@ -217,37 +265,14 @@ void ScanCycle::sortTableView(NetworkList &list) const {
 
 // One record per SSID for the radar: the strongest BSSID of each name (the
 // first in list order among equals), the joined BSSID for the joined name,
-// every hidden network on its own, and the display list's head always.
-// Linear, one hash look-up per named record: the first pass finds the
-// strongest record of each name, the second adds each name's choice once.
+// every hidden network on its own, and the display list's head always. Each
+// name's choice is added once, which the pass marks per name.
 NetworkList ScanCycle::removeDuplicateElements() const {
     NetworkList result;
     if (m_scanedResults.isEmpty())
         return result;
-
-    struct Name {
-        NetworkModelPtr strongest;
-        bool added = false;
-    };
-    QList<Name> names;
-    QList<qsizetype> nameOf(m_scanedResults.size(), -1); // record -> its entry in names
-    {
-        QHash<QString, qsizetype> index;
-        index.reserve(m_scanedResults.size());
-        for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
-            const NetworkModelPtr &record = m_scanedResults.at(i);
-            if (record->ssid.isNull())
-                continue;
-            qsizetype &slot = index[record->ssid]; // entry + 1; 0 for a new name
-            if (slot == 0) {
-                names.append({record});
-                slot = names.size();
-            } else if (record->rssi > names.at(slot - 1).strongest->rssi) {
-                names[slot - 1].strongest = record;
-            }
-            nameOf[i] = slot - 1;
-        }
-    }
+    const NameGroups &groups = nameGroups();
+    QList<bool> added(groups.strongest.size(), false);
 
     const NetworkModelPtr &head = m_scanedResults.first();
     result.append(head);
@@ -255,25 +280,26 @@ NetworkList ScanCycle::removeDuplicateElements() const {
     bool joinedAdded = head == m_connectedNetwork;
     for (qsizetype i = 0; i < m_scanedResults.size(); ++i) {
         const NetworkModelPtr &record = m_scanedResults.at(i);
-        if (nameOf.at(i) < 0) { // hidden: each on its own
+        const qsizetype name = groups.nameOf.at(i);
+        if (name < 0) { // hidden: each on its own
             if (record != head)
                 result.append(record);
             continue;
         }
-        Name &name = names[nameOf.at(i)];
+        const NetworkModelPtr &strongest = groups.strongest.at(name);
         if (!joinedSsid.isNull() && record->ssid == joinedSsid) {
             if (!joinedAdded)
                 result.append(m_connectedNetwork);
             joinedAdded = true;
-        } else if (record->rssi == name.strongest->rssi) {
+        } else if (record->rssi == strongest->rssi) {
             // Ties with the strongest keep their own dot.
-            if (record != head && (record != name.strongest || !name.added))
+            if (record != head && (record != strongest || !added.at(name)))
                 result.append(record);
-            name.added = name.added || record == name.strongest;
-        } else if (!name.added) {
-            if (name.strongest != head)
-                result.append(name.strongest);
-            name.added = true;
+            added[name] = added.at(name) || record == strongest;
+        } else if (!added.at(name)) {
+            if (strongest != head)
+                result.append(strongest);
+            added[name] = true;
         }
     }
     return result;

@@ -78,9 +78,18 @@ Q_SIGNALS:
 private:
     void queuePlotJob();
     void merge(const std::optional<NetworkList> &scanned);
+    static NetworkList strongestFirst(const NetworkList &records);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();
     void removeAged(const NetworkList &aged);
+    // Per name (SSID) of the display list: its strongest record.
+    struct NameGroups {
+        NetworkList list;        // the display list they were made from
+        NetworkList strongest;   // per name, in order of first appearance
+        QList<qsizetype> nameOf; // per record: its name's entry; -1 when hidden
+        qsizetype named = 0;     // records with a name
+    };
+    const NameGroups &nameGroups() const;
     void countTotals(ScanTick &tick) const;
     void queue(std::function<void()> job);
 
@@ -97,6 +106,7 @@ private:
     NetworkList m_scanedResults;               // display list
     NetworkModelPtr m_connectedNetwork;
     QString m_joinedBssid; // the interface's, as setSelectedWifi last read it
+    mutable NameGroups m_nameGroups;
     QString m_lastScanError;
     bool m_scanQueued = false;                // a scan job waits on the event loop
     QPointer<WirelessInterface> m_scanningOn; // the interface whose answer is awaited

@@ -162,6 +162,10 @@ private Q_SLOTS:
         m_iface->queueScan(again);
         QVERIFY(tick());
         QCOMPARE(display(), order);
+        // A reading far outside what radios report still sorts.
+        m_iface->queueScan(again << makeNetwork("Far", "aa:bb:cc:dd:ee:ff", -99999));
+        QVERIFY(tick());
+        QCOMPARE(display(), order + " Far");
     }
 
     // The joined network leads the display list, also after the table's own
@@ -300,22 +304,28 @@ private Q_SLOTS:
         QCOMPARE(m_tick.ssidTotal + (totals.isEmpty() ? "" : "|") + m_tick.bssidTotal, totals);
     }
 
-    // One tick announcement per merge, at its end; the radar and graph job
-    // runs after it, on the display list of that merge.
+    // One tick announcement per merge, at its end; the radar and graph job runs
+    // after it, on that merge's list, where the strongest of a name is found
+    // afresh although the table's order holds.
     void jobOrderWithinATick() {
-        m_iface->fallback = networks({"A:-40", "B:-50"});
+        m_cycle->setTableSorter(::sortByBssidDescending);
+        QList<ScanResult> heard = networks({"Home:-40", "Home:-50", "Cafe:-30"});
+        m_iface->queueScan(heard);
+        std::swap(heard[0].rssiValue, heard[1].rssiValue);
+        m_iface->fallback = heard;
         QStringList log;
         QObject listener;
         connect(m_cycle.get(), &ScanCycle::tickFinished, &listener, [&](const ScanTick &t) {
-            log << QStringLiteral("tick%1 %2").arg(t.counter).arg(names(t.displayList));
+            log << QStringLiteral("tick%1 %2").arg(t.counter).arg(names(t.displayList, true));
         });
         connect(m_cycle.get(), &ScanCycle::radarPlotRequested, &listener,
-                [&](const NetworkList &list) { log << "radar " + names(list); });
+                [&](const NetworkList &list) { log << "radar " + names(list, true); });
         connect(m_cycle.get(), &ScanCycle::graphReloadRequested, &listener,
                 [&] { log << "graph"; });
         QVERIFY(tick());
         QVERIFY(tick());
-        QCOMPARE(log.join(", "), "tick2 A B, radar A B, graph, tick3 A B, radar A B, graph");
+        QCOMPARE(log.join(", "),
+                 "tick2 03 02 01, radar 03 01, graph, tick3 03 02 01, radar 03 02, graph");
     }
 
     // Start, stop, refresh, a quick stop after start, the interval, wifiChanged.
