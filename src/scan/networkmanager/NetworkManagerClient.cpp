@@ -111,8 +111,7 @@ void NetworkManagerClient::onOwnerChanged(const QString &newOwner) {
     if (available == m_available && wasKnown)
         return;
     m_available = available;
-    if (available || wasKnown)
-        Q_EMIT availabilityChanged(available);
+    Q_EMIT availabilityChanged(available);
 }
 
 void NetworkManagerClient::readProperties() {

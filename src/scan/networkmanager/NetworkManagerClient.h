@@ -29,7 +29,9 @@ public:
     ~NetworkManagerClient() override;
 
     // org.freedesktop.NetworkManager is on the bus, as last heard: one question to the bus
-    // daemon at start, then its owner changes. False until the first answer.
+    // daemon at start, then its owner changes. False until the first answer, which
+    // availabilityChanged announces like every change after it (without a bus the answer is
+    // known at once and not announced).
     bool isAvailable() const { return m_available; }
     // The first answer about availability has come.
     bool availabilityKnown() const { return m_availabilityKnown; }

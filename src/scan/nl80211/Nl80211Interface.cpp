@@ -4,11 +4,11 @@
 #include "Nl80211Reads.h"
 #include "Nl80211Socket.h"
 #include "Nl80211Worker.h"
-#include "RadioPower.h"
 #include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
 #include "scan/networkmanager/NetworkManagerClient.h"
 
+#include <QMetaMethod>
 #include <QSocketNotifier>
 #include <cerrno>
 
@@ -66,14 +66,36 @@ std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QS
 
 Nl80211Interface::Nl80211Interface(std::unique_ptr<Requester> requester, const InterfaceEntry &info,
                                    const nl80211::Environment &environment)
-    : m_worker(std::make_unique<Worker>(std::move(requester), info.name))
-    , m_nm(std::make_unique<NetworkManagerClient>(environment.bus))
-    , m_power(std::make_unique<AdapterPower>(info.name, *m_nm, *m_worker, environment.power))
+    : m_environment(environment)
+    , m_worker(std::make_unique<Worker>(std::move(requester), info.name))
     , m_info(info)
-    , m_freshness(info.wiphy) {
-    connect(m_power.get(), &AdapterPower::poweredChanged, this, &WirelessInterface::poweredChanged);
-    connect(m_power.get(), &AdapterPower::powerSwitchFinished, this,
-            &WirelessInterface::powerSwitchFinished);
+    , m_freshness(info.wiphy) {}
+
+NetworkManagerClient &Nl80211Interface::networkManager() const {
+    if (!m_nm)
+        m_nm = std::make_unique<NetworkManagerClient>(
+            m_environment.bus ? *m_environment.bus : QDBusConnection::systemBus());
+    return *m_nm;
+}
+
+AdapterPower &Nl80211Interface::power() const {
+    if (!m_power) {
+        m_power = std::make_unique<AdapterPower>(m_info.name, networkManager(), *m_worker,
+                                                 m_environment.power);
+        auto *self = const_cast<Nl80211Interface *>(this);
+        connect(m_power.get(), &AdapterPower::poweredChanged, self,
+                &WirelessInterface::poweredChanged);
+        connect(m_power.get(), &AdapterPower::powerSwitchFinished, self,
+                &WirelessInterface::powerSwitchFinished);
+    }
+    return *m_power;
+}
+
+// Whoever listens for power changes gets them from the start.
+void Nl80211Interface::connectNotify(const QMetaMethod &signal) {
+    if (signal == QMetaMethod::fromSignal(&WirelessInterface::poweredChanged) ||
+        signal == QMetaMethod::fromSignal(&WirelessInterface::powerSwitchFinished))
+        power();
 }
 
 Nl80211Interface::~Nl80211Interface() {
@@ -137,7 +159,8 @@ void Nl80211Interface::takeScan(const TableRead &read) {
         }
     }
     // The interface may have gone down or been switched off meanwhile.
-    m_power->recheck();
+    if (m_power)
+        m_power->recheck();
     const QList<Answer> waiters = std::exchange(m_scanWaiters, {});
     for (const Answer &answer : waiters)
         answer(outcome);
@@ -195,7 +218,7 @@ void Nl80211Interface::refresh() {
     case ScanFreshness::Action::AskNetworkManager:
         m_refreshing = false;
         m_freshness.networkManagerAsked(now);
-        m_nm->requestScan(m_info.name);
+        networkManager().requestScan(m_info.name);
         return;
     }
 }
@@ -216,7 +239,8 @@ void Nl80211Interface::useNetworkManager() {
     if (m_usingNetworkManager)
         return;
     m_usingNetworkManager = true;
-    connect(m_nm.get(), &NetworkManagerClient::scanRequestFinished, this,
+    NetworkManagerClient &nm = networkManager();
+    connect(&nm, &NetworkManagerClient::scanRequestFinished, this,
             [this](const QString &name, bool ok, const QString &error) {
                 if (name != m_info.name)
                     return;
@@ -224,14 +248,14 @@ void Nl80211Interface::useNetworkManager() {
                 if (!ok)
                     qCInfo(lcNl80211).noquote() << m_info.name << "NetworkManager scan:" << error;
             });
-    connect(m_nm.get(), &NetworkManagerClient::availabilityChanged, this, [this](bool available) {
+    connect(&nm, &NetworkManagerClient::availabilityChanged, this, [this](bool available) {
         if (!available) {
             m_freshness.networkManagerUnavailable();
             tellRefresherOnce();
         }
     });
     // Not yet known: its first answer comes as availabilityChanged.
-    if (m_nm->availabilityKnown() && !m_nm->isAvailable())
+    if (nm.availabilityKnown() && !nm.isAvailable())
         m_freshness.networkManagerUnavailable();
     tellRefresherOnce();
 }

@@ -22,7 +22,8 @@ struct TableRead;
 
 // Where an interface looks besides the kernel; tests point it elsewhere.
 struct Environment {
-    QDBusConnection bus = QDBusConnection::systemBus(); // for NetworkManager
+    // NetworkManager's bus; the system bus when not set (connected to only when needed).
+    std::optional<QDBusConnection> bus;
     PowerPaths power;
 };
 } // namespace nl80211
@@ -53,8 +54,8 @@ public:
 
     Kind kind() const override { return Kind::Nl80211; }
     QString interfaceName() const override { return m_info.name; }
-    bool powered() const override { return m_power->powered(); }
-    void setPowerAsync(bool on) override { m_power->setPowerAsync(on); }
+    bool powered() const override { return power().powered(); }
+    void setPowerAsync(bool on) override { power().setPowerAsync(on); }
     QString ssid() const override;
     QString bssid() const override;
     WlanChannel wlanChannel() const override;
@@ -69,8 +70,13 @@ public:
 protected:
     void startScan(Answer answer) override;
     void startRead(Answer answer) override;
+    void connectNotify(const QMetaMethod &signal) override;
 
 private:
+    // NetworkManager and the power state are set up when first wanted: a
+    // command-line scan run as root needs neither.
+    NetworkManagerClient &networkManager() const;
+    nl80211::AdapterPower &power() const;
     void readEvents();
     void takeScan(const nl80211::TableRead &read);
     void refresh(); // asks for the next scan, after the read
@@ -78,9 +84,10 @@ private:
     void useNetworkManager();
     void tellRefresherOnce();
 
+    nl80211::Environment m_environment;
     std::unique_ptr<nl80211::Worker> m_worker;
-    std::unique_ptr<NetworkManagerClient> m_nm;
-    std::unique_ptr<nl80211::AdapterPower> m_power;
+    mutable std::unique_ptr<NetworkManagerClient> m_nm;
+    mutable std::unique_ptr<nl80211::AdapterPower> m_power;
     std::unique_ptr<nl80211::EventSocket> m_events;
     QSocketNotifier *m_notifier = nullptr;
     nl80211::InterfaceEntry m_info;

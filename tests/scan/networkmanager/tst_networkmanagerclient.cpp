@@ -1,22 +1,18 @@
-// NetworkManagerClient against python-dbusmock's NetworkManager template on a private bus.
+// NetworkManagerClient against python-dbusmock's NetworkManager template, on a private bus that
+// the test starts and stops itself, so the machine's own NetworkManager is never touched.
 
-#include "support/NetworkManagerMock.h"
 #include "scan/networkmanager/NetworkManagerClient.h"
+#include "support/NetworkManagerMock.h"
+
+#include <QtDBus>
+#include <QtTest>
+#include <memory>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const QString Nm = NetworkManagerMock::Nm;
-const QString ManagerPath = NetworkManagerMock::ManagerPath;
-const QString TemplateRoot = NetworkManagerMock::TemplateRoot;
-const QString MockInterface = NetworkManagerMock::MockInterface;
-const QString Properties = NetworkManagerMock::Properties;
 const QString Wlan0 = QStringLiteral("wlan0"), Wlan1 = QStringLiteral("wlan1");
-constexpr int WaitMs = NetworkManagerMock::WaitMs;
-const auto raising = NetworkManagerMock::raising;
-const char *const NotAllowed = "org.freedesktop.NetworkManager.Device.NotAllowed";
-const char *const PermissionDenied = "org.freedesktop.NetworkManager.PermissionDenied";
 
 // The scanRequestFinished answers for one interface: "ok" for success, else the error.
 QStringList answers(const QSignalSpy &spy, const QString &interfaceName) {
@@ -30,24 +26,17 @@ QStringList answers(const QSignalSpy &spy, const QString &interfaceName) {
 
 } // namespace
 
-class TestNetworkManagerClient : public QObject {
+// Stops the calling test function when a helper it called has failed.
+#define REQUIRE(call)                                                                              \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+class TestNetworkManagerClient : public QObject, NetworkManagerMock {
     Q_OBJECT
 
-    NetworkManagerMock m_nm;
-    QDBusConnection m_clientBus{QString()};
-
-    // Once the mock answers a call on the client's connection, it has seen all sent before.
-    void flushClient() { m_nm.wirelessEnabled(&m_clientBus); }
-    int scans(const QString &devicePath) {
-        return int(m_nm.calls(devicePath, "RequestScan").size());
-    }
-    // The interface names looked up with GetDeviceByIpIface, in order.
-    QStringList lookups() {
-        QStringList out;
-        for (const QVariantList &args : m_nm.calls(ManagerPath, "GetDeviceByIpIface"))
-            out << args.value(0).toString();
-        return out;
-    }
     void scanAndWait(NetworkManagerClient &client, QSignalSpy &spy, const QString &interfaceName,
                      int expectedAnswers) {
         client.requestScan(interfaceName);
@@ -68,16 +57,10 @@ class TestNetworkManagerClient : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { m_nm.startBus(); }
-    void cleanupTestCase() { m_nm.stopBus(); }
-    void init() {
-        m_clientBus = m_nm.connect(QStringLiteral("client"));
-        QVERIFY2(m_clientBus.isConnected(), qPrintable(m_clientBus.lastError().message()));
-    }
-    void cleanup() {
-        m_clientBus = QDBusConnection(QString());
-        m_nm.disconnect();
-    }
+    void initTestCase() { startBus(); }
+    void cleanupTestCase() { stopBus(); }
+    void init() { openConnections(); }
+    void cleanup() { closeConnections(); }
 
     // --- No NetworkManager: an ordinary state, every call answers ---
     void noNetworkManager_data() {
@@ -89,10 +72,10 @@ private Q_SLOTS:
     void noNetworkManager() {
         QFETCH(bool, closed);
         QFETCH(QString, error);
-        const QString name = QStringLiteral("closed");
+        const QString name = QString("closed-%1").arg(m_serial);
         {
             const QDBusConnection bus =
-                closed ? QDBusConnection::connectToBus("unix:path=/nonexistent/bus", name)
+                closed ? QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("none"), name)
                        : m_clientBus;
             NetworkManagerClient client(bus);
             QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
@@ -105,11 +88,13 @@ private Q_SLOTS:
             client.requestScan(Wlan0);
             QCOMPARE(results.count(), 0); // answered later, never from inside the call
             QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0), QStringList{error}, WaitMs);
-            QCOMPARE(availability.count(), 0);
+            // The first answer is announced; without a bus it is known at once.
+            QCOMPARE(availability.count(), closed ? 0 : 1);
+            QVERIFY(closed || !availability.at(0).at(0).toBool());
         }
         QDBusConnection::disconnectFromBus(name);
         // A NetworkManager the user has stopped stays stopped: nothing above activated it.
-        QVERIFY(!QFile::exists(m_nm.activationMarker()));
+        QVERIFY(!QFile::exists(m_activationMarker));
     }
 
     void serviceArrivingAndLeavingIsSignalled() {
@@ -121,20 +106,20 @@ private Q_SLOTS:
                 out += e.at(0).toBool() ? '+' : '-';
             return out + (client.isAvailable() ? " on" : " off");
         };
-        REQUIRE(m_nm.startMock());
-        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+ on"), WaitMs);
+        REQUIRE(startMock());
+        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("-+ on"), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
-        REQUIRE(m_nm.stopMock());
-        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+- off"), WaitMs);
+        REQUIRE(stopMock());
+        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("-+- off"), WaitMs);
         QCOMPARE(client.wirelessEnabled(), std::nullopt);
-        REQUIRE(m_nm.startMock()); // a restart is just another arrival
-        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("+-+ on"), WaitMs);
+        REQUIRE(startMock()); // a restart is just another arrival
+        QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("-+-+ on"), WaitMs);
     }
 
     // --- Scan requests ---
     void scanGoesToTheNamedDevice() {
-        REQUIRE(m_nm.startMock());
-        const QString first = m_nm.addDevice("WiFi", Wlan0), second = m_nm.addDevice("WiFi", Wlan1);
+        REQUIRE(startMock());
+        const QString first = addDevice("WiFi", Wlan0), second = addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         client.requestScan(Wlan1);
@@ -143,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(results.count(), 1);
         QCOMPARE(lookups(), QStringList{Wlan1});
         QCOMPARE(scans(first), 0);
-        const QList<QVariantList> sent = m_nm.calls(second, "RequestScan");
+        const QList<QVariantList> sent = calls(second, "RequestScan");
         QCOMPARE(sent.size(), 1);
         const auto options = sent.at(0).value(0).value<QDBusArgument>();
         QCOMPARE(options.currentSignature(), QStringLiteral("a{sv}"));
@@ -178,12 +163,11 @@ private Q_SLOTS:
         QFETCH(QString, requestScan);
         QFETCH(QString, error);
         QFETCH(QString, sent);
-        REQUIRE(m_nm.startMock());
+        REQUIRE(startMock());
         const bool wired = interfaceName == "eth0";
-        const QString path =
-            wired ? m_nm.addDevice("Ethernet", "eth0") : m_nm.addDevice("WiFi", Wlan0);
+        const QString path = wired ? addDevice("Ethernet", "eth0") : addDevice("WiFi", Wlan0);
         if (!requestScan.isEmpty())
-            REQUIRE(m_nm.setRequestScan(path, requestScan));
+            REQUIRE(setRequestScan(path, requestScan));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(1min); // long enough that a wrongly applied hold-off would show
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
@@ -218,17 +202,17 @@ private Q_SLOTS:
         QFETCH(int, holdOffMs);
         QFETCH(QString, wlan0);
         QFETCH(int, sent);
-        REQUIRE(m_nm.startMock());
-        const QString limited = m_nm.addDevice("WiFi", Wlan0);
-        m_nm.addDevice("WiFi", Wlan1);
-        REQUIRE(m_nm.setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
-                                                                 "following previous scan")));
+        REQUIRE(startMock());
+        const QString limited = addDevice("WiFi", Wlan0);
+        addDevice("WiFi", Wlan1);
+        REQUIRE(setRequestScan(limited, raising(NotAllowed, "Scanning not allowed immediately "
+                                                            "following previous scan")));
         NetworkManagerClient client(m_clientBus);
         client.setScanHoldOff(std::chrono::milliseconds(holdOffMs));
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         REQUIRE(scanAndWait(client, results, Wlan0, 1));
 
-        REQUIRE(m_nm.setRequestScan(limited, QString())); // NetworkManager will take the next scan
+        REQUIRE(setRequestScan(limited, QString())); // NetworkManager will take the next scan
         for (int i = 0; i < 3; ++i)
             client.requestScan(Wlan0);
         QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0).size(), sent, WaitMs);
@@ -242,9 +226,9 @@ private Q_SLOTS:
     }
 
     void requestsMergeWhileOneIsInFlight() {
-        REQUIRE(m_nm.startMock());
-        const QString path = m_nm.addDevice("WiFi", Wlan0);
-        m_nm.addDevice("WiFi", Wlan1);
+        REQUIRE(startMock());
+        const QString path = addDevice("WiFi", Wlan0);
+        addDevice("WiFi", Wlan1);
         NetworkManagerClient client(m_clientBus);
         QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
         // A scan loop that asks for the next scan as soon as one is answered is heard.
@@ -263,9 +247,9 @@ private Q_SLOTS:
     }
 
     void replyAfterDestructionIsDropped() {
-        REQUIRE(m_nm.startMock());
-        const QString path = m_nm.addDevice("WiFi", Wlan0);
-        m_nm.addDevice("WiFi", Wlan1);
+        REQUIRE(startMock());
+        const QString path = addDevice("WiFi", Wlan0);
+        addDevice("WiFi", Wlan1);
         auto doomed = std::make_unique<NetworkManagerClient>(m_clientBus);
         doomed->requestScan(Wlan0);
         doomed.reset(); // the device lookup is on its way; its reply finds nobody
@@ -283,7 +267,7 @@ private Q_SLOTS:
     // Read once when NetworkManager is found, then followed from its own PropertiesChanged;
     // switching answers later with NetworkManager's word.
     void wirelessSwitch() {
-        REQUIRE(m_nm.startMock(R"({"WirelessEnabled": false})"));
+        REQUIRE(startMock(R"({"WirelessEnabled": false})"));
         NetworkManagerClient client(m_clientBus);
         QSignalSpy changes(&client, &NetworkManagerClient::wirelessEnabledChanged);
         QCOMPARE(client.wirelessEnabled(), std::nullopt); // nothing is asked synchronously
@@ -294,28 +278,26 @@ private Q_SLOTS:
         QDBusMessage fake = QDBusMessage::createSignal(ManagerPath, Properties,
                                                        QStringLiteral("PropertiesChanged"));
         fake << Nm << QVariantMap{{QStringLiteral("WirelessEnabled"), true}} << QStringList();
-        QVERIFY(m_nm.control().send(fake));
-        REQUIRE(m_nm.call(
-            TemplateRoot, MockInterface, "SetProperty",
-            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(false))}));
-        REQUIRE(m_nm.call(
-            TemplateRoot, MockInterface, "SetProperty",
-            {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(true))}));
+        QVERIFY(m_control.send(fake));
+        for (const bool on : {false, true})
+            REQUIRE(
+                call(TemplateRoot, MockInterface, "SetProperty",
+                     {ManagerPath, Nm, "WirelessEnabled", QVariant::fromValue(QDBusVariant(on))}));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
         QCOMPARE(changes.count(), 2);
 
         QCOMPARE(switchWireless(client, false), "ok");
-        QCOMPARE(m_nm.wirelessEnabled(), QVariant(false));
+        QCOMPARE(mockWirelessEnabled(), QVariant(false));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(false), WaitMs);
         QCOMPARE(switchWireless(client, true), "ok");
-        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
+        QCOMPARE(mockWirelessEnabled(), QVariant(true));
 
         // polkit saying no to enable-disable-wifi reaches the caller as NetworkManager's error.
-        REQUIRE(m_nm.call(ManagerPath, MockInterface, "AddMethod",
-                          {Properties, "Set", "ssv", QString(),
-                           raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
+        REQUIRE(call(ManagerPath, MockInterface, "AddMethod",
+                     {Properties, "Set", "ssv", QString(),
+                      raising(PermissionDenied, "Not authorized to enable/disable Wi-Fi")}));
         QCOMPARE(switchWireless(client, false), "Not authorized to enable/disable Wi-Fi");
-        QCOMPARE(m_nm.wirelessEnabled(), QVariant(true));
+        QCOMPARE(mockWirelessEnabled(), QVariant(true));
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
     }
 };
