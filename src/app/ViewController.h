@@ -11,6 +11,7 @@
 #include <memory>
 
 class ConnectionArea;
+class ConnectionTestDialog;
 class DropDownPanelHost;
 class InterfaceSource;
 class NetworkGridPane;
@@ -33,6 +34,8 @@ public:
     // Asks for the export file; an empty answer cancels. Tests replace the
     // save dialog with it.
     using SavePathChooser = std::function<QString(QWidget *parent)>;
+    // Makes the connection test's window; tests give one that pings nothing.
+    using ConnectionTestMaker = std::function<ConnectionTestDialog *(QWidget *parent)>;
 
     ViewController(std::shared_ptr<PreferenceStore> store, InterfaceSource &source,
                    QNetworkAccessManager *network, QWidget *parent = nullptr);
@@ -55,11 +58,16 @@ public:
     const NetworkList &tableRows() const { return m_tableRows; }
 
     void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
+    void setConnectionTestMaker(ConnectionTestMaker make) {
+        m_makeConnectionTest = std::move(make);
+    }
 
 public Q_SLOTS:
     void layoutView();
     void settingsButtonAction();
     void pollingButtonAction();
+    void testsButtonAction();
+    void connectionTestAction();
     void settingsAction();
     void settingsChanged();
     void exportNetworkAction();
@@ -97,6 +105,7 @@ private:
     LocateState m_locate;
     NetworkList m_tableRows;
     SavePathChooser m_chooseSavePath;
+    ConnectionTestMaker m_makeConnectionTest;
     bool m_appeared = false;
 
     ToolbarStrip *m_toolbar = nullptr;

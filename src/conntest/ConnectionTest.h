@@ -40,6 +40,10 @@ public:
         QStringLiteral("DNS Lookup"), QStringLiteral("Internet Reachable")};
     enum RowIndex { DnsRow, GatewayRow, LookupRow, InternetRow };
     static constexpr int attemptsPerHost = 5;
+    // Public test pages the Tests menu opens in the browser.
+    static inline const QString qualityTestPage =
+        QStringLiteral("https://www.waveform.com/tools/bufferbloat");
+    static inline const QString speedTestPage = QStringLiteral("https://www.speedtest.net/");
     static constexpr int refreshIntervalMs = 1000;
 
     // Resolves a name asynchronously and calls `done` with its IPv4 address,
