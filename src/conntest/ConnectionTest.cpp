@@ -221,7 +221,7 @@ void ConnectionTest::reloadColumns() {
         row.verdict = verdictFor(row, m_latencyDict);
         allSettled = allSettled && row.settled;
     }
-    Q_EMIT verdictsReloaded();
     if (m_rows.isEmpty() || allSettled)
         m_timer.stop();
+    Q_EMIT verdictsReloaded();
 }

@@ -36,7 +36,7 @@ ConnectionTestDialog::ConnectionTestDialog(std::unique_ptr<ConnectionTest> test,
     setObjectName(QStringLiteral("conncetionTest"));
     setWindowTitle(QStringLiteral(" Connection Test Results"));
     setModal(true);
-    resize(760, 300);
+    resize(840, 250);
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral("#conncetionTest { background-color: %1; }")
                       .arg(Theme::css(Theme::windowBlue)));
@@ -75,7 +75,7 @@ ConnectionTestDialog::ConnectionTestDialog(std::unique_ptr<ConnectionTest> test,
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(TestColumn, 140);
+    m_table->setColumnWidth(TestColumn, 165);
     m_table->setColumnWidth(AddressColumn, 150);
     m_table->setColumnWidth(SummaryColumn, 250);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,7 +169,7 @@ void ConnectionTestDialog::showRow(int row) {
         if (!m_table->cellWidget(row, AddressColumn))
             m_table->setCellWidget(row, AddressColumn, hostLink(r.host));
     } else {
-        setText(AddressColumn, r.host);
+        setText(AddressColumn, r.host.isEmpty() ? QStringLiteral("Looking up\u2026") : r.host);
     }
     setText(SummaryColumn, r.summary);
 }
