@@ -1,43 +1,18 @@
 #include "app/SharedInstanceClass.h"
 #include "conninfo/ExternalIp.h"
 #include "conninfo/HostNetworkInfo.h"
+#include "support/LocalHttpServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace HostNetworkInfo;
 
 namespace {
-
-// Answers every request on 127.0.0.1 with one fixed status and body.
-class OneReplyServer : public QTcpServer {
-public:
-    QByteArray reply;
-    explicit OneReplyServer(int status, const QByteArray &body) {
-        reply = "HTTP/1.1 " + QByteArray::number(status) + " X\r\nConnection: close\r\n" +
-                "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->readAll().contains("\r\n\r\n"))
-                        return;
-                    socket->write(reply);
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(serverPort())); }
-};
 
 void write(const QString &path, const QByteArray &text) {
     QDir().mkpath(QFileInfo(path).path());
@@ -198,13 +173,14 @@ void TestHostFacts::echoReply() {
 // a body too long to be an address, and no network at all.
 void TestHostFacts::externalIpFetch() {
     QNetworkAccessManager network;
-    const std::pair<int, QByteArray> cases[] = {
-        {200, "198.51.100.23\n"}, {500, "198.51.100.23"}, {200, QByteArray(4000, '1')}};
+    TestHttpServer server;
+    server.replies = {{"/good", {200, "198.51.100.23\n"}},
+                      {"/error", {500, "198.51.100.23"}},
+                      {"/long", {200, QByteArray(4000, '1')}}};
     QStringList seen;
-    for (const auto &[status, body] : cases) {
-        OneReplyServer server(status, body);
+    for (const QString path : {"good", "error", "long"}) {
         ExternalIp ip(&network);
-        ip.setServiceUrl(server.url());
+        ip.setServiceUrl(server.baseUrl().resolved(QUrl(path)));
         QSignalSpy changed(&ip, &ExternalIp::externalIPChanged);
         ip.ExternaIPFromAPI();
         ip.ExternaIPFromAPI(); // ignored while the first runs
