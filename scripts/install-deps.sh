@@ -6,6 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-liberation2
     libnl-genl-3-dev libnl-3-dev ieee-data
+    iputils-ping # the connection test runs ping
     clang libclang-rt-14-dev libbenchmark-dev
 )
 [ "${1:-}" = "--test" ] && packages+=(xvfb xauth imagemagick dbus python3-dbusmock)

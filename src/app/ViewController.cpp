@@ -3,11 +3,12 @@
 #include "AppLog.h"
 #include "InterfaceSource.h"
 #include "NetworkExport.h"
-#include "PowerButtonLook.h"
 #include "SettingsChangeSequence.h"
 #include "StartupOrder.h"
 #include "TickDispatcher.h"
 #include "WindowPanes.h"
+#include "conninfo/PowerButtonLook.h"
+#include "conntest/ConnectionTestDialog.h"
 #include "graph/PlottingState.h"
 #include "netlist/NetworkGridPane.h"
 #include "netlist/VendorLookup.h"
@@ -18,6 +19,7 @@
 #include "shell/Theme.h"
 #include "shell/ToolbarStrip.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -91,6 +93,8 @@ void ViewController::buildWindow() {
             settingsButtonAction();
         else if (button == ToolbarButton::Polling)
             pollingButtonAction();
+        else if (button == ToolbarButton::Tests)
+            testsButtonAction();
         else
             showEmptyPanel(button);
     });
@@ -228,7 +232,7 @@ void ViewController::showEvent(QShowEvent *event) {
     Q_EMIT viewDidAppear();
 }
 
-// The Layout, Help and Tests panels get their entries with their own views.
+// The Layout and Help panels get their entries with their own views.
 void ViewController::showEmptyPanel(ToolbarButton button) {
     m_toolbar->select(button);
     m_panelHost->rebuild({}, {});
@@ -250,6 +254,22 @@ void ViewController::pollingButtonAction() {
                          [this](MenuAction action) { runMenuAction(action); });
 }
 
+void ViewController::testsButtonAction() {
+    m_toolbar->select(ToolbarButton::Tests);
+    m_panelHost->rebuild(ToolbarMenus::testsMenu(),
+                         [this](MenuAction action) { runMenuAction(action); });
+}
+
+// The test runs in its own window-modal dialog; the main window keeps
+// scanning meanwhile, and closing the dialog stops every ping.
+void ViewController::connectionTestAction() {
+    ConnectionTestDialog *dialog = m_makeConnectionTest
+                                       ? m_makeConnectionTest(this)
+                                       : new ConnectionTestDialog(nullptr, {}, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
 void ViewController::runMenuAction(MenuAction action) {
     switch (action) {
     case MenuAction::Refresh:
@@ -269,6 +289,15 @@ void ViewController::runMenuAction(MenuAction action) {
         break;
     case MenuAction::ExitLocate:
         exitLocate();
+        break;
+    case MenuAction::ConnectionTest:
+        connectionTestAction();
+        break;
+    case MenuAction::QualityTest:
+        QDesktopServices::openUrl(QUrl(ConnectionTest::qualityTestPage));
+        break;
+    case MenuAction::SpeedTest:
+        QDesktopServices::openUrl(QUrl(ConnectionTest::speedTestPage));
         break;
     }
 }

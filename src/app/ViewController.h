@@ -12,6 +12,7 @@
 #include <memory>
 
 class ConnectionArea;
+class ConnectionTestDialog;
 class DropDownPanelHost;
 class InterfaceSource;
 class NetworkGridPane;
@@ -38,6 +39,8 @@ public:
     // Asks for the export file; an empty answer cancels. Tests replace the
     // save dialog with it.
     using SavePathChooser = std::function<QString(QWidget *parent)>;
+    // Makes the connection test's window; tests give one that pings nothing.
+    using ConnectionTestMaker = std::function<ConnectionTestDialog *(QWidget *parent)>;
 
     ViewController(std::shared_ptr<PreferenceStore> store, InterfaceSource &source,
                    QNetworkAccessManager *network, QWidget *parent = nullptr);
@@ -61,11 +64,16 @@ public:
     NetworkList tableRows() const;
 
     void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
+    void setConnectionTestMaker(ConnectionTestMaker make) {
+        m_makeConnectionTest = std::move(make);
+    }
 
 public Q_SLOTS:
     void layoutView();
     void settingsButtonAction();
     void pollingButtonAction();
+    void testsButtonAction();
+    void connectionTestAction();
     void settingsAction();
     void settingsChanged();
     void exportNetworkAction();
@@ -105,6 +113,7 @@ private:
     std::unique_ptr<SettingsChangeSequence> m_settingsChange;
     LocateState m_locate;
     SavePathChooser m_chooseSavePath;
+    ConnectionTestMaker m_makeConnectionTest;
     bool m_appeared = false;
 
     ToolbarStrip *m_toolbar = nullptr;

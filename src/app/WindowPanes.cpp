@@ -1,6 +1,6 @@
 #include "WindowPanes.h"
 
-#include "PowerButtonLook.h"
+#include "conninfo/PowerButtonLook.h"
 #include "shell/Theme.h"
 
 #include <QHBoxLayout>

@@ -22,6 +22,14 @@ QList<MenuEntry> settingsMenu(bool locating) {
     return entries;
 }
 
+QList<MenuEntry> testsMenu() {
+    return {
+        {QStringLiteral("ic_connectionTest"), QStringLiteral("Connection Test"),
+         MenuAction::ConnectionTest},
+        {QStringLiteral("ic_qualityTest"), QStringLiteral("Quality Test"), MenuAction::QualityTest},
+        {QStringLiteral("ic_speedTest"), QStringLiteral("Speed Test"), MenuAction::SpeedTest}};
+}
+
 QString iconPath(const QString &name) {
     return QStringLiteral(":/icons/%1.svg").arg(name);
 }

@@ -4,7 +4,17 @@
 #include <QString>
 
 // What a drop-down entry does when clicked; the window maps each to its action.
-enum class MenuAction { Refresh, Stop, Start, Settings, ExportNetwork, ExitLocate };
+enum class MenuAction {
+    Refresh,
+    Stop,
+    Start,
+    Settings,
+    ExportNetwork,
+    ExitLocate,
+    ConnectionTest,
+    QualityTest,
+    SpeedTest
+};
 
 struct MenuEntry {
     QString icon; // resource name, e.g. "ic_stop"
@@ -20,6 +30,8 @@ namespace ToolbarMenus {
 QList<MenuEntry> pollingMenu(bool polling);
 // "Settings", "Export Network", and "Exit Locate" only while locating.
 QList<MenuEntry> settingsMenu(bool locating);
+// "Connection Test", "Quality Test", "Speed Test".
+QList<MenuEntry> testsMenu();
 
 // ":/icons/<name>.svg"
 QString iconPath(const QString &name);

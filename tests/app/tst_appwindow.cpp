@@ -4,6 +4,7 @@
 #include "app/TickDispatcher.h"
 #include "app/ViewController.h"
 #include "app/WindowPanes.h"
+#include "conntest/ConnectionTestDialog.h"
 #include "netlist/CsvExport.h"
 #include "netlist/NetworkGridPane.h"
 #include "scan/ScanCycle.h"
@@ -168,8 +169,8 @@ void TestAppWindow::pollingPanelStopsRefreshesStarts() {
     QVERIFY(m_window->cycle().timerActive());
 }
 
-// Exit Locate is offered only while locating; Layout, Help and Tests show an
-// empty panel, and the brand (tagged 100) stays.
+// Exit Locate is offered only while locating; Layout and Help show an empty
+// panel, and the brand (tagged 100) stays; Tests offers the three tests.
 void TestAppWindow::settingsPanelAndEmptyPanels() {
     build({scan({"A:-40"})});
     runJobsUntil([&] { return m_reloads.size() == 1; });
@@ -189,6 +190,19 @@ void TestAppWindow::settingsPanelAndEmptyPanels() {
     QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Help);
     QCOMPARE(entries(), "(no panel)");
     QVERIFY(m_window->panelHost()->findChild<QLabel *>(QStringLiteral("brand")));
+
+    // The test window opens without waiting; here it finds no name server.
+    press(ToolbarButton::Tests);
+    QCOMPARE(entries(), "Connection Test,Quality Test,Speed Test");
+    m_window->setConnectionTestMaker([](QWidget *parent) {
+        return new ConnectionTestDialog(
+            nullptr, [] { return HostNetworkInfo::HostNames{}; }, parent);
+    });
+    click(QStringLiteral("Connection Test"));
+    auto *dialog = m_window->findChild<ConnectionTestDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->heading(), " No Internet Connection");
+    dialog->reject();
 }
 
 // Cancelling the save panel writes nothing; otherwise the file holds what the

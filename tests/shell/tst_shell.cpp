@@ -72,8 +72,8 @@ private Q_SLOTS:
 // Every entry of every menu has its icon among the resources.
 void TestShell::menuIconsExist() {
     for (const bool flag : {false, true})
-        for (const MenuEntry &e :
-             ToolbarMenus::pollingMenu(flag) + ToolbarMenus::settingsMenu(flag))
+        for (const MenuEntry &e : ToolbarMenus::pollingMenu(flag) +
+                                      ToolbarMenus::settingsMenu(flag) + ToolbarMenus::testsMenu())
             QVERIFY2(QFile::exists(ToolbarMenus::iconPath(e.icon)), qPrintable(e.icon));
 }
 
