@@ -3,12 +3,18 @@
 #include "scan/sim/SimulatedInterface.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    // Power switches answer through the event loop.
+    static int argc = 1;
+    static char name[] = "fuzz_scenario";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
     const QByteArray json =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QString error;
@@ -24,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (QJsonDocument::fromJson(json).isNull())
         __builtin_trap();
     for (int i = 0; i < 5; ++i) {
-        const auto results = iface->scanForNetworks(&error);
+        const auto results = iface->playNextScan(&error);
         int associated = 0;
         if (results) {
             for (const ScanResult &r : *results)
@@ -39,9 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)iface->security();
         (void)iface->activePHYMode();
         if (i == 2)
-            iface->setPower(!iface->powered(), nullptr);
+            iface->setPowerAsync(!iface->powered());
         if (i == 3)
-            iface->setPower(true, nullptr);
+            iface->setPowerAsync(true);
+        QCoreApplication::sendPostedEvents(iface.get());
     }
     return 0;
 }
