@@ -39,6 +39,19 @@ private:
     int m_subTicks;
 };
 
+// A filled disc without outline, drawn once per colour: stamping a pixmap is
+// several times faster than drawing thousands of ellipses at every replot.
+QPixmap dotPixmap(const QColor &colour) {
+    QPixmap dot(markerSize, markerSize);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0, 0, markerSize, markerSize));
+    return dot;
+}
+
 void styleAxis(QCPAxis *axis, double step, int subTicks) {
     axis->setTicker(QSharedPointer<FixedTicker>::create(step, subTicks));
     axis->setNumberFormat(QStringLiteral("f"));
@@ -155,7 +168,7 @@ void SignalGraph::configurePlots(const QString &bssid, const QString &labelText,
     plot->labelText = labelText;
     plot->colour = colour;
     plot->graph->setPen(QPen(colour, 1.0));
-    plot->graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, markerSize));
+    plot->graph->setScatterStyle(QCPScatterStyle(dotPixmap(colour)));
     plot->graph->setScatterSkip(m_interval - 1);
     rearrangeNetworkLabels();
 }

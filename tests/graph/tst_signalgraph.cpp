@@ -111,7 +111,7 @@ void TestSignalGraph::markers_data() {
     QTest::newRow("N = 1") << "1" << QList<double>{5, 6, 50} << QList<double>{5.5, 49.5};
 }
 
-// A dot 5 pixels across sits on every N-th record: 2 pixels above the
+// A dot 5 pixels across sits on every N-th record: a pixel above the
 // 1-pixel line the line's colour shows only where a dot is.
 void TestSignalGraph::markers() {
     QFETCH(QList<double>, dotted);
@@ -129,7 +129,7 @@ void TestSignalGraph::markers() {
     const QColor line = w.graph().legend()->entries().at(0).colour;
     auto dotAt = [&](double age) {
         const QPointF p = w.graph().pixelOf(age, -60);
-        const QColor c = image.pixelColor(qRound(p.x()), qRound(p.y()) - 2);
+        const QColor c = image.pixelColor(qRound(p.x()), qRound(p.y()) - 1);
         return qAbs(c.red() - line.red()) + qAbs(c.green() - line.green()) +
                    qAbs(c.blue() - line.blue()) <
                60;
