@@ -2,6 +2,7 @@
 
 #include "GraphDataSource.h"
 #include "SignalLegend.h"
+#include "shell/Theme.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,8 +16,8 @@
 
 namespace {
 
-const QColor darkGray(85, 85, 85);     // one third white
-const QColor lightGray(170, 170, 170); // two thirds white
+const QColor darkGray = Theme::as<QColor>(Theme::graphText);
+const QColor lightGray = Theme::as<QColor>(Theme::graphLines);
 constexpr double majorGridWidth = 0.5;
 constexpr double minorGridWidth = 0.1;
 constexpr int markerSize = 5;
@@ -96,7 +97,7 @@ QWidget *SignalGraph::plotArea() const {
 // with the labels; the top one holds the upper half of the highest Y label
 // (QCustomPlot leaves out a label that the widget's edge would cut).
 void SignalGraph::configureGraph() {
-    m_plot->setBackground(Qt::white);
+    m_plot->setBackground(Theme::as<QColor>(Theme::paneWhite));
     m_plot->setMouseTracking(true);
     QCPAxisRect *rect = m_plot->axisRect();
     rect->setupFullAxesBox(false);

@@ -1,12 +1,13 @@
 #include "SignalLegend.h"
 
 #include "LegendLayout.h"
+#include "shell/Theme.h"
 
 #include <QPainter>
 
 namespace {
 
-const QColor darkGray(85, 85, 85); // one third white
+const QColor darkGray = Theme::as<QColor>(Theme::graphText);
 constexpr int swatchSize = 7;
 constexpr int swatchBottomGap = 5; // the swatch stands 5 above the label's foot
 constexpr int textIndent = 4;      // the text's two leading blanks then clear the swatch
@@ -29,7 +30,8 @@ void SignalLegend::rearrangeNetworkLabels(const QList<Entry> &entries) {
 
 void SignalLegend::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white); // one white sheet with the plot above
+    painter.fillRect(rect(),
+                     Theme::as<QColor>(Theme::paneWhite)); // one white sheet with the plot above
     const QList<QRect> rects = LegendLayout::labelRects(int(m_entries.size()), width());
     const QFontMetrics metrics = fontMetrics();
     for (int i = 0; i < rects.size(); ++i) {

@@ -31,6 +31,8 @@ inline constexpr Rgb barFrame{150, 150, 150};
 inline constexpr Rgb signalCritical{220, 40, 40};
 inline constexpr Rgb signalWarning{240, 200, 0};
 inline constexpr Rgb signalNormal{50, 180, 70};
+inline constexpr Rgb graphText{85, 85, 85};     // axis labels, titles, legend (one third white)
+inline constexpr Rgb graphLines{170, 170, 170}; // plot frame and grid (two thirds white)
 
 // "rgb(r, g, b)" for a style sheet.
 inline QString css(Rgb c) {

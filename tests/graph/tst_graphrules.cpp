@@ -3,7 +3,7 @@
 #include "graph/LegendLayout.h"
 #include "graph/SignalHistory.h"
 #include "netlist/PlottingState.h"
-#include "scan/FakeInterface.h"
+#include "support/FakeInterface.h"
 #include "settings/Preferences.h"
 
 #include <QSignalSpy>

@@ -5,7 +5,7 @@
 #include "graph/SignalHistoryPane.h"
 #include "graph/SignalLegend.h"
 #include "netlist/PlottingState.h"
-#include "scan/FakeInterface.h"
+#include "support/FakeInterface.h"
 #include "settings/Preferences.h"
 
 #include <QTemporaryDir>
