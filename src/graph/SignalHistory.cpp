@@ -42,13 +42,18 @@ void SignalHistory::startSampling() {
 }
 
 // Nothing is read while nothing is sampled. A read that is still out when
-// the timer fires again is waited for rather than doubled.
+// the timer fires again is waited for rather than doubled, but not for ever:
+// an interface replaced meanwhile never answers.
 void SignalHistory::reloadPlotValues() {
-    if (m_plotting.plottingNetworkDictionary.isEmpty() || m_readPending || !m_read)
+    if (m_plotting.plottingNetworkDictionary.isEmpty() || !m_read)
+        return;
+    if (m_readPending && ++m_passesWaited < passesToAbandonRead)
         return;
     m_readPending = true;
-    m_read([self = QPointer<SignalHistory>(this)](const Results &current) {
-        if (!self)
+    m_passesWaited = 0;
+    const quint64 serial = ++m_readSerial;
+    m_read([self = QPointer<SignalHistory>(this), serial](const Results &current) {
+        if (!self || serial != self->m_readSerial)
             return;
         self->m_readPending = false;
         self->applyCurrentNetworks(current);

@@ -23,12 +23,15 @@ public:
     using Results = std::optional<QList<ScanResult>>; // nothing: the read failed
     using ReadDone = std::function<void(const Results &)>;
     // Reads what the interface currently knows, without starting a scan, and
-    // calls back exactly once (at once or later, on this thread).
+    // calls back once (at once or later, on this thread), or never when the
+    // interface went away meanwhile.
     using CurrentRead = std::function<void(const ReadDone &)>;
 
     static constexpr int historyLimit = 500;
     static constexpr qint64 maxMisses = 99;
     static constexpr int samplingPeriodMs = 1000;
+    // Passes skipped while a read is out before it counts as lost.
+    static constexpr int passesToAbandonRead = 3;
 
     SignalHistory(PlottingState &plotting, const Preferences &prefs, CurrentRead read,
                   QObject *parent = nullptr);
@@ -46,7 +49,8 @@ public:
     void startSampling();
     bool isSampling() const { return m_timer.isActive(); }
 
-    // One sampling pass. Skipped while the previous read is still out.
+    // One sampling pass. Skipped while the previous read is still out, unless
+    // that read has been out so long that it is taken as lost.
     void reloadPlotValues();
     // The pass proper, on results already read.
     void applyCurrentNetworks(const Results &current);
@@ -66,4 +70,6 @@ private:
     CurrentRead m_read;
     QTimer m_timer;
     bool m_readPending = false;
+    int m_passesWaited = 0;
+    quint64 m_readSerial = 0; // answers to an abandoned read are ignored
 };
