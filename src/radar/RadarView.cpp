@@ -122,8 +122,9 @@ void RadarView::paintEvent(QPaintEvent *event) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
         p.drawRoundedRect(QRectF(rect()), 10, 10);
-    } else {
-        // The drawn radar's radius is what the sonar ring grows to.
+    } else if (!m_shared.isExpandedRadar()) {
+        // The drawn radar's radius is what the sonar ring grows to; while the
+        // expanded radar is shown, 220 stays (it also marks that layout).
         m_shared.maxValue = static_cast<qint64>(RadarBackdrop::drawnRadarRect().width() * 0.5);
     }
     if (m_backdrop.isNull())

@@ -38,19 +38,8 @@ QString num(qreal v) {
 }
 
 const char *colorName(RadarColor c) {
-    switch (c) {
-    case RadarColor::Orange:
-        return "orange";
-    case RadarColor::Yellow:
-        return "yellow";
-    case RadarColor::White:
-        return "white";
-    case RadarColor::Grey:
-        return "grey";
-    case RadarColor::LightGrey:
-        return "light";
-    }
-    return "?";
+    static const char *names[] = {"orange", "yellow", "white", "grey", "light"};
+    return names[int(c)];
 }
 
 // "i@angle colour size": plain dots; labelled ones add the label's offset
