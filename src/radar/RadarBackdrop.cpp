@@ -1,5 +1,7 @@
 #include "RadarBackdrop.h"
 
+#include "shell/Theme.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -9,9 +11,9 @@ namespace RadarBackdrop {
 
 namespace {
 
-const QColor radarBlue(16, 116, 165);
-const QColor frameSlate = QColor::fromRgbF(0.24f, 0.29f, 0.33f);
-const QColor frameBorder = QColor::fromRgbF(0.667f, 0.667f, 0.667f);
+const QColor radarBlue = Theme::as<QColor>(Theme::radarBlue);
+const QColor frameSlate = Theme::as<QColor>(Theme::radarFrame);
+const QColor frameBorder = Theme::as<QColor>(Theme::radarBorder);
 
 QFont arial(int pixels) {
     QFont font(QStringLiteral("Arial"));
@@ -125,21 +127,21 @@ QRectF drawnRadarRect() {
 QColor colorOf(RadarColor color) {
     switch (color) {
     case RadarColor::Orange:
-        return QColor::fromRgbF(1.0f, 0.5f, 0.0f);
+        return Theme::as<QColor>(Theme::radarJoined);
     case RadarColor::Yellow:
-        return QColor::fromRgbF(1.0f, 1.0f, 0.0f);
+        return Theme::as<QColor>(Theme::yellow);
     case RadarColor::White:
-        return Qt::white;
+        return Theme::as<QColor>(Theme::white);
     case RadarColor::Grey:
-        return QColor::fromRgbF(0.5f, 0.5f, 0.5f);
+        return Theme::as<QColor>(Theme::radarGrey);
     case RadarColor::LightGrey:
-        return QColor::fromRgbF(0.667f, 0.667f, 0.667f);
+        return Theme::as<QColor>(Theme::radarLightGrey);
     }
-    return Qt::white;
+    return Theme::as<QColor>(Theme::white);
 }
 
 QColor ringColor() {
-    return {68, 146, 192};
+    return Theme::as<QColor>(Theme::radarRing);
 }
 
 void paint(QPainter &painter, RadarKind kind, bool percent) {

@@ -3,6 +3,7 @@
 #include "RadarAnimation.h"
 #include "RadarBackdrop.h"
 #include "app/SharedInstanceClass.h"
+#include "shell/Theme.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,8 +16,11 @@ QFont arial(int pixels) {
     return font;
 }
 
-const QColor sweepGrey = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f);
-const QColor sonarOrange(255, 165, 0);
+QColor sweepGrey() {
+    QColor grey = Theme::as<QColor>(Theme::radarGrey);
+    grey.setAlphaF(0.5f);
+    return grey;
+}
 
 } // namespace
 
@@ -151,7 +155,7 @@ void RadarView::paintSweep(QPainter &p) const {
         // 20) inside the radar's edge.
         const qreal r = side / 2 - (m_kind == RadarKind::Expanded ? 20 : 10);
         p.setPen(Qt::NoPen);
-        p.setBrush(sweepGrey);
+        p.setBrush(sweepGrey());
         p.drawPie(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r),
                   qRound(m_animation->wedgeAngle() * 16), qRound(SweepState::wedgeDegrees * 16));
     }
@@ -159,7 +163,7 @@ void RadarView::paintSweep(QPainter &p) const {
         p.save();
         // The ring is drawn in a view 10 points inside the radar.
         p.setClipRect(QRectF(10, 10, side - 20, side - 20));
-        p.setPen(QPen(sonarOrange, 3));
+        p.setPen(QPen(Theme::as<QColor>(Theme::sonarRing), 3));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(c, qreal(radius), qreal(radius));
         p.restore();

@@ -32,6 +32,16 @@ inline constexpr Rgb signalCritical{220, 40, 40};
 inline constexpr Rgb signalWarning{240, 200, 0};
 inline constexpr Rgb signalNormal{50, 180, 70};
 
+// The radar.
+inline constexpr Rgb radarBlue{16, 116, 165};    // the radar's disc
+inline constexpr Rgb radarFrame{61, 74, 84};     // the framed background round it
+inline constexpr Rgb radarBorder{170, 170, 170}; // light grey edge of the frame
+inline constexpr Rgb radarRing{68, 146, 192};    // rings, cross-hair
+inline constexpr Rgb radarJoined{255, 128, 0};   // the joined network's dot and name
+inline constexpr Rgb radarGrey{128, 128, 128};   // unnamed dots; the sweep (half transparent)
+inline constexpr Rgb radarLightGrey{170, 170, 170};
+inline constexpr Rgb sonarRing{255, 165, 0};
+
 // "rgb(r, g, b)" for a style sheet.
 inline QString css(Rgb c) {
     return QStringLiteral("rgb(%1, %2, %3)").arg(c.red).arg(c.green).arg(c.blue);

@@ -4,7 +4,7 @@
 #include "radar/DrawnRadarPlacement.h"
 #include "radar/RadarAnimation.h"
 #include "radar/RadarPlacement.h"
-#include "scan/FakeInterface.h"
+#include "support/FakeInterface.h"
 
 #include <QTest>
 

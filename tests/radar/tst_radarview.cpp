@@ -6,8 +6,8 @@
 #include "radar/LocateState.h"
 #include "radar/RadarController.h"
 #include "radar/RadarView.h"
-#include "scan/FakeInterface.h"
 #include "settings/Preferences.h"
+#include "support/FakeInterface.h"
 
 #include <QApplication>
 #include <QAudioDevice>
