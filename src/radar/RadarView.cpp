@@ -7,6 +7,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 
 namespace {
 
@@ -58,11 +59,13 @@ void RadarView::setPercent(bool percent) {
 
 void RadarView::setPlot(const QList<RadarMark> &marks) {
     m_marks = marks;
+    m_dots = {};
     update();
 }
 
 void RadarView::setDrawnDots(const QList<DrawnRadarPlacement::Dot> &dots) {
     m_drawnDots = dots;
+    m_dots = {};
     update();
 }
 
@@ -72,8 +75,7 @@ void RadarView::setAnimation(RadarAnimation *animation) {
     m_animation = animation;
     if (!animation)
         return;
-    connect(animation, &RadarAnimation::frameChanged, this,
-            [this] { update(radarRect().toAlignedRect()); });
+    connect(animation, &RadarAnimation::frameChanged, this, &RadarView::updateSweep);
     animation->setShown(isVisible());
 }
 
@@ -92,6 +94,34 @@ QRectF RadarView::radarRect() const {
 void RadarView::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     m_backdrop = {};
+    m_dots = {};
+}
+
+// A turning wedge repaints the part of the radar it leaves and enters only;
+// a ring or a stop repaints the radar.
+void RadarView::updateSweep() {
+    if (!m_animation || !m_animation->showsWedge() || !m_animation->running()) {
+        m_lastWedge = {};
+        update(radarRect().toAlignedRect());
+        return;
+    }
+    const QRect now = wedgeRect();
+    update(m_lastWedge.isNull() ? radarRect().toAlignedRect() : now.united(m_lastWedge));
+    m_lastWedge = now;
+}
+
+QRect RadarView::wedgeRect() const {
+    const qreal side = RadarBackdrop::sideOf(m_kind);
+    const qreal r = side / 2 - (m_kind == RadarKind::Expanded ? 20 : 10);
+    QPainterPath pie(QPointF(side / 2, side / 2));
+    pie.arcTo(QRectF(side / 2 - r, side / 2 - r, 2 * r, 2 * r), m_animation->wedgeAngle(),
+              SweepState::wedgeDegrees);
+    pie.closeSubpath();
+    const QRectF square = radarRect();
+    const QRectF box = pie.boundingRect();
+    return QRectF(square.topLeft() + box.topLeft() * scale(), box.size() * scale())
+        .toAlignedRect()
+        .adjusted(-2, -2, 2, 2);
 }
 
 void RadarView::showEvent(QShowEvent *event) {
@@ -106,15 +136,32 @@ void RadarView::hideEvent(QHideEvent *event) {
         m_animation->setShown(false);
 }
 
-void RadarView::refreshBackdrop() {
+QPixmap RadarView::layer() const {
     const qreal ratio = devicePixelRatioF();
-    const QRectF square = radarRect();
-    m_backdrop = QPixmap((square.size() * ratio).toSize());
-    m_backdrop.setDevicePixelRatio(ratio);
-    m_backdrop.fill(Qt::transparent);
-    QPainter p(&m_backdrop);
-    p.scale(scale(), scale());
-    RadarBackdrop::paint(p, m_kind, m_percent);
+    QPixmap pixmap((radarRect().size() * ratio).toSize());
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+// The sweep turns between two still layers: the backdrop below, the dots
+// and names above; each is drawn again only when it changes.
+void RadarView::refreshLayers() {
+    if (m_backdrop.isNull()) {
+        m_backdrop = layer();
+        QPainter p(&m_backdrop);
+        p.scale(scale(), scale());
+        RadarBackdrop::paint(p, m_kind, m_percent);
+    }
+    if (m_dots.isNull()) {
+        m_dots = layer();
+        QPainter p(&m_dots);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.scale(scale(), scale());
+        paintDrawnDots(p);
+        paintMarks(p);
+    }
 }
 
 void RadarView::paintEvent(QPaintEvent *event) {
@@ -131,18 +178,16 @@ void RadarView::paintEvent(QPaintEvent *event) {
         // expanded radar is shown, 220 stays (it also marks that layout).
         m_shared.maxValue = static_cast<qint64>(RadarBackdrop::drawnRadarRect().width() * 0.5);
     }
-    if (m_backdrop.isNull())
-        refreshBackdrop();
+    refreshLayers();
     const QRectF square = radarRect();
     p.drawPixmap(square.topLeft(), m_backdrop);
-
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
     p.translate(square.topLeft());
     p.scale(scale(), scale());
     paintSweep(p);
-    paintDrawnDots(p);
-    paintMarks(p);
+    p.restore();
+    p.drawPixmap(square.topLeft(), m_dots);
 }
 
 void RadarView::paintSweep(QPainter &p) const {

@@ -47,7 +47,11 @@ private:
     void paintSweep(QPainter &painter) const;
     void paintMarks(QPainter &painter) const;
     void paintDrawnDots(QPainter &painter) const;
-    void refreshBackdrop();
+    QPixmap layer() const;
+    void refreshLayers();
+    // What a sweep frame must repaint: where the wedge was and where it is.
+    void updateSweep();
+    QRect wedgeRect() const;
 
     RadarKind m_kind;
     SharedInstanceClass &m_shared;
@@ -55,5 +59,7 @@ private:
     QList<RadarMark> m_marks;
     QList<DrawnRadarPlacement::Dot> m_drawnDots;
     QPointer<RadarAnimation> m_animation;
-    QPixmap m_backdrop;
+    QPixmap m_backdrop; // still: frame, scale, rings
+    QPixmap m_dots;     // changes with each plot
+    QRect m_lastWedge;
 };

@@ -1,5 +1,7 @@
 // Renders the radars with the demo scenario into PNG files, for looking at
-// them as a user would: radar_shots OUTPUT_DIR. Not a test.
+// them as a user would: radar_shots OUTPUT_DIR. Not a test. With "--run" it
+// keeps the pane's radar on screen with its sweep turning, to measure its
+// cost from outside.
 #include "app/SharedInstanceClass.h"
 #include "radar/LocateState.h"
 #include "radar/RadarController.h"
@@ -27,7 +29,8 @@ void runFor(int ms) {
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const QString out =
+        argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QString error;
     auto radio = SimulatedInterface::fromFile(SimulatedInterface::demoScenarioPath(), &error);
     if (!radio) {
@@ -57,6 +60,10 @@ int main(int argc, char **argv) {
     view->setGeometry(10, 10, 240, 240);
     pane.show();
     radar.setPolling(true);
+    if (app.arguments().contains("--run")) {
+        radar.radarView(cycle.removeDuplicateElements());
+        return app.exec();
+    }
     const auto shoot = [&](QWidget *w, const QString &name) {
         runFor(1300);
         w->grab().save(QDir(out).filePath(name));

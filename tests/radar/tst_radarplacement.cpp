@@ -207,16 +207,6 @@ void TestRadarPlacement::dotPosition() {
     // r = 2u = 28 at 5 degrees from (90, 100), y up.
     QCOMPARE(num(head.dot.left()) + "," + num(200 - head.dot.bottom()), "117.9,102.4");
 
-    QStringList percentRadii;
-    for (const char *word : {"a/-65", "b/-85", "c/-95"}) {
-        const NetworkList list = networks({"x/-50", word});
-        const RadarMark m =
-            RadarPlacement::plotWifiPositionInRadar(list, context(RadarKind::Normal, true)).first();
-        const QPointF p = lowerLeft(m.dot, 200);
-        percentRadii << num(std::hypot(p.x() - 100, p.y() - 100));
-    }
-    QCOMPARE(percentRadii.join(' '), "28 51 70"); // 70 %, 30 %, 10 %
-
     const auto countRoles = [](const QList<RadarMark> &marks) {
         int labelled = 0;
         int plain = 0;
