@@ -3,6 +3,7 @@
 #include "radar/LocateState.h"
 #include "scan/NetworkModel.h"
 #include "settings/Preferences.h"
+#include "shell/LayoutModes.h"
 #include "shell/ToolbarMenus.h"
 #include "shell/ToolbarSelection.h"
 
@@ -14,9 +15,11 @@ class ConnectionArea;
 class DropDownPanelHost;
 class InterfaceSource;
 class NetworkGridPane;
+class PaneStack;
 class PlottingState;
 class PreferenceStore;
 class QLabel;
+class QPushButton;
 class QNetworkAccessManager;
 class QVBoxLayout;
 class ScanCycle;
@@ -51,6 +54,8 @@ public:
     DropDownPanelHost *panelHost() const { return m_panelHost; }
     NetworkGridPane *gridPane() const { return m_grid; }
     ConnectionArea *connectionArea() const { return m_connection; }
+    PaneStack *paneStack() const { return m_paneStack; }
+    LayoutModes &layouts() const { return *m_layouts; }
     // The display list as the table showed it last: what an export writes.
     const NetworkList &tableRows() const { return m_tableRows; }
 
@@ -58,6 +63,10 @@ public:
 
 public Q_SLOTS:
     void layoutView();
+    void helpButtonAction();
+    void userGuideButtonAction();
+    void glossaryButtonAction();
+    void aboutButtonAction();
     void settingsButtonAction();
     void pollingButtonAction();
     void settingsAction();
@@ -74,11 +83,15 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildWindow();
+    void buildPaneStack(QWidget *central);
+    QPushButton *buildLogoButton(QWidget *parent);
     QWidget *buildRadarAndConnectionPane();
     QWidget *buildHistoryPane();
+    QWidget *buildExpandedRadarPane();
     void wireCycle();
     void wireSource();
     void showEmptyPanel(ToolbarButton button);
@@ -101,8 +114,9 @@ private:
 
     ToolbarStrip *m_toolbar = nullptr;
     DropDownPanelHost *m_panelHost = nullptr;
-    QLabel *m_brand = nullptr;
-    QVBoxLayout *m_containerStack = nullptr;
+    QPushButton *m_logo = nullptr;
+    PaneStack *m_paneStack = nullptr;
+    LayoutModes *m_layouts = nullptr;
     NetworkGridPane *m_grid = nullptr;
     ConnectionArea *m_connection = nullptr;
     QLabel *m_statusLine = nullptr;

@@ -9,10 +9,11 @@
 namespace Theme {
 
 // Surfaces.
-inline constexpr Rgb windowBlue{5, 38, 74};    // window, status bar, dialog; pane titles
-inline constexpr Rgb paneWhite{255, 255, 255}; // the rounded panes, the table, fields
-inline constexpr Rgb toolbarBlue{0, 124, 186}; // toolbar, table header, Cancel, selection
-inline constexpr Rgb hoverBlue{112, 199, 252}; // a button under the pointer
+inline constexpr Rgb windowBlue{5, 38, 74};     // window, status bar, dialog; pane titles
+inline constexpr Rgb paneWhite{255, 255, 255};  // the rounded panes, the table, fields
+inline constexpr Rgb toolbarBlue{0, 124, 186};  // toolbar, table header, Cancel, selection
+inline constexpr Rgb hoverBlue{112, 199, 252};  // a button under the pointer
+inline constexpr Rgb chosenTint{222, 239, 251}; // the drop-down entry in force
 inline constexpr Rgb divider{220, 225, 230};
 inline constexpr Rgb fieldBorder{170, 180, 190};
 

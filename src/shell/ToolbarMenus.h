@@ -1,15 +1,33 @@
 #pragma once
 
+#include "LayoutModes.h"
+
 #include <QList>
 #include <QString>
 
 // What a drop-down entry does when clicked; the window maps each to its action.
-enum class MenuAction { Refresh, Stop, Start, Settings, ExportNetwork, ExitLocate };
+enum class MenuAction {
+    Refresh,
+    Stop,
+    Start,
+    Settings,
+    ExportNetwork,
+    ExitLocate,
+    Radar,
+    Network,
+    History,
+    HistoryAndNetworks,
+    ShowAll,
+    UserGuide,
+    Glossary,
+    About,
+};
 
 struct MenuEntry {
     QString icon; // resource name, e.g. "ic_stop"
     QString title;
     MenuAction action;
+    bool chosen = false; // drawn as the entry in force
     bool operator==(const MenuEntry &) const = default;
 };
 
@@ -20,6 +38,13 @@ namespace ToolbarMenus {
 QList<MenuEntry> pollingMenu(bool polling);
 // "Settings", "Export Network", and "Exit Locate" only while locating.
 QList<MenuEntry> settingsMenu(bool locating);
+// The five layouts, the one in force chosen.
+QList<MenuEntry> layoutMenu(LayoutMode current);
+// "User Guide", "Glossary", "About".
+QList<MenuEntry> helpMenu();
+
+// The layout an entry of the Layout menu applies; none for other entries.
+std::optional<LayoutMode> layoutFor(MenuAction action);
 
 // ":/icons/<name>.svg"
 QString iconPath(const QString &name);

@@ -1,6 +1,8 @@
 #include "ScenarioJson.h"
 #include "app/AppDelegate.h"
 #include "app/InterfaceSource.h"
+#include "app/PaneStack.h"
+#include "app/SharedInstanceClass.h"
 #include "app/ViewController.h"
 #include "app/WindowPanes.h"
 #include "netlist/CsvExport.h"
@@ -15,12 +17,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 using ScenarioJson::runJobsUntil;
 using ScenarioJson::scan;
@@ -35,6 +39,8 @@ private Q_SLOTS:
     void windowLayout();
     void pollingPanelStopsRefreshesStarts();
     void settingsPanelAndEmptyPanels();
+    void layoutPanelArrangesPanes();
+    void helpPanelOpensDocuments();
     void exportWritesWhatTheTableShows();
     void powerButtonFollowsTheAdapter();
     void settingsChangeSwitchesAdapter();
@@ -55,8 +61,22 @@ private:
             return QStringLiteral("(no panel)");
         QStringList titles;
         for (const auto *e : m_window->panelHost()->panel()->findChildren<PanelEntryButton *>())
-            titles << e->entry().title;
+            titles << e->entry().title + (e->entry().chosen ? "*" : "");
         return titles.join(',');
+    }
+    // The panes shown, top to bottom.
+    QString panes() const {
+        QList<const QWidget *> shown;
+        for (const QWidget *pane :
+             m_window->paneStack()->findChildren<RoundedPane *>(Qt::FindDirectChildrenOnly))
+            if (pane->isVisibleTo(m_window.get()))
+                shown << pane;
+        std::sort(shown.begin(), shown.end(),
+                  [](const QWidget *a, const QWidget *b) { return a->y() < b->y(); });
+        QStringList names;
+        for (const QWidget *pane : shown)
+            names << pane->objectName().remove("Pane");
+        return names.join(',');
     }
 
     std::shared_ptr<MemoryPreferenceStore> m_store;
@@ -117,7 +137,7 @@ void TestAppWindow::windowLayout() {
     QCOMPARE(m_window->preferences().value(Preferences::displayUnitsKey), "dBm");
     QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated");
     QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Layout);
-    QCOMPARE(entries(), "(no panel)");
+    QCOMPARE(entries(), "Radar,Network,History,History &\nNetworks,Show All*");
     QSignalSpy appeared(m_window.get(), &ViewController::viewDidAppear);
     m_window->resize(1200, 900);
     m_window->show();
@@ -162,8 +182,8 @@ void TestAppWindow::pollingPanelStopsRefreshesStarts() {
     QVERIFY(m_window->cycle().timerActive());
 }
 
-// Exit Locate is offered only while locating; Layout, Help and Tests show an
-// empty panel, and the brand (tagged 100) stays.
+// Exit Locate is offered only while locating; Tests shows an empty panel, and
+// the brand (tagged 100) stays.
 void TestAppWindow::settingsPanelAndEmptyPanels() {
     build({scan({"A:-40"})});
     runJobsUntil([&] { return m_reloads.size() == 1; });
@@ -179,10 +199,60 @@ void TestAppWindow::settingsPanelAndEmptyPanels() {
     QCOMPARE(exited.count(), 1);
     QVERIFY(!m_window->locate().isLocating());
 
-    press(ToolbarButton::Help);
-    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Help);
+    press(ToolbarButton::Tests);
+    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Tests);
     QCOMPARE(entries(), "(no panel)");
-    QVERIFY(m_window->panelHost()->findChild<QLabel *>(QStringLiteral("brand")));
+    QVERIFY(m_window->panelHost()->findChild<QPushButton *>(QStringLiteral("brand")));
+}
+
+// Each entry arranges the panes and becomes the chosen one; the panel is
+// rebuilt around the brand, which stays.
+void TestAppWindow::layoutPanelArrangesPanes() {
+    build({scan({"A:-40"})});
+    m_window->resize(1280, 900);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(panes(), "radarAndConnection,networkGrid,signalHistory");
+    const QWidget *brand = m_window->panelHost()->findChild<QWidget *>(QStringLiteral("brand"));
+    QStringList seen;
+    for (const char *entry : {"Network", "History", "History & Networks", "Radar", "Show All"}) {
+        click(QLatin1String(entry));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        seen << panes() + " (" + QString::number(SharedInstanceClass::sharedInstance().maxValue) +
+                    ")";
+        QCOMPARE(m_window->panelHost()->findChild<QWidget *>(QStringLiteral("brand")), brand);
+        QCOMPARE(entries().count('*'), 1);
+        QVERIFY2(entries().contains(QString(entry).replace(" & ", " &\n") + '*'),
+                 qPrintable(entries()));
+    }
+    QCOMPARE(seen.join(" | "), "networkGrid (90) | signalHistory (90) | "
+                               "networkGrid,signalHistory (90) | expandedRadar (220) | "
+                               "radarAndConnection,networkGrid,signalHistory (90)");
+}
+
+// Glossary and About open once each, without blocking; the logo opens About.
+void TestAppWindow::helpPanelOpensDocuments() {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    build({scan({"A:-40"})});
+    press(ToolbarButton::Help);
+    QCOMPARE(entries(), "User Guide,Glossary,About");
+    click(QStringLiteral("Glossary"));
+    click(QStringLiteral("Glossary"));
+    QTest::mouseClick(m_window->panelHost()->findChild<QPushButton *>(QStringLiteral("brand")),
+                      Qt::LeftButton);
+    const auto text = [this](const char *name) {
+        const QList<QDialog *> open = m_window->findChildren<QDialog *>(QLatin1String(name));
+        if (open.size() != 1 || !open.first()->isVisible())
+            return QStringLiteral("%1 open").arg(open.size());
+        return open.first()->findChild<QTextBrowser *>()->toPlainText();
+    };
+    QVERIFY2(text("glossary").contains("Locate mode"), qPrintable(text("glossary")));
+    QVERIFY2(text("about").contains("Version 9.8.7"), qPrintable(text("about")));
+    // This test's folder holds no guide: the window says so instead of opening nothing.
+    click(QStringLiteral("User Guide"));
+    auto *message = m_window->findChild<QMessageBox *>(QStringLiteral("userGuideMessage"));
+    QVERIFY(message && message->isVisible() && message->text().contains("not installed"));
 }
 
 // Cancelling the save panel writes nothing; otherwise the file holds what the
