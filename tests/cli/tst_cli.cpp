@@ -80,28 +80,52 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("usage"); // the synopsis follows the message
         const QString two =
             QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json"));
-        QTest::newRow("no command") << QStringList{} << 2 << "usage";
-        QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command";
-        QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
-        QTest::newRow("bad format") << QStringList{"scan", two, "--format=xml"} << 2 << "--format";
-        QTest::newRow("zero ticks") << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks";
-        QTest::newRow("bad source") << QStringList{"scan", "--source=usb"} << 2 << "unknown source";
+        QTest::newRow("no command") << QStringList{} << 2 << "" << true;
+        QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command" << true;
+        QTest::newRow("unknown option")
+            << QStringList{"scan", two, "--bogus"} << 2 << "Unknown option 'bogus'." << true;
+        QTest::newRow("missing value") << QStringList{"scan", "--ticks"} << 2 << "--ticks" << true;
+        QTest::newRow("stray argument") << QStringList{"scan", "wlan0"} << 2 << "wlan0" << true;
+        QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit"
+                                  << false;
+        QTest::newRow("bad format")
+            << QStringList{"scan", two, "--format=xml"} << 2 << "--format" << false;
+        QTest::newRow("zero ticks")
+            << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks" << false;
+        QTest::newRow("bad source")
+            << QStringList{"scan", "--source=usb"} << 2 << "unknown source" << false;
         QTest::newRow("missing scenario")
-            << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json";
+            << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json"
+            << false;
         // The second recorded scan fails: the scan error is the exit status.
-        QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "";
+        QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "" << false;
     }
 
     void exitCodes() {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        QFETCH(bool, usage);
         const Run r = run(args);
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        const qsizetype synopsis = r.err.indexOf(QStringLiteral("usage: airlume-cli scan"));
+        const qsizetype at = r.err.indexOf(message);
+        QVERIFY2(at >= 0 && (!usage || message.isEmpty() || at < synopsis), qPrintable(r.err));
+        QCOMPARE(synopsis >= 0, usage);
         QVERIFY(r.out.isEmpty()); // nothing half-printed that a script could take for a result
+    }
+
+    void helpPrintsTheSynopsis() {
+        for (const QStringList &args : {QStringList{"scan", "--help"}, QStringList{"--help"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.startsWith(QStringLiteral("usage: airlume-cli scan [--source")),
+                     qPrintable(r.out));
+            QVERIFY(r.err.isEmpty());
+        }
     }
 
     void autoFallsBackToDemo() {
