@@ -49,6 +49,6 @@ PanelEntryButton::PanelEntryButton(const MenuEntry &entry, QWidget *parent)
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(title);
 
-    setMinimumHeight(34);
+    setMinimumHeight(qMax(34, row->sizeHint().height()));
     setMinimumWidth(row->sizeHint().width());
 }

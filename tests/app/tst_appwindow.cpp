@@ -16,9 +16,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -41,6 +43,8 @@ private Q_SLOTS:
     void settingsPanelAndEmptyPanels();
     void layoutPanelArrangesPanes();
     void helpPanelOpensDocuments();
+    void tableRoomInShowAll_data();
+    void tableRoomInShowAll();
     void exportWritesWhatTheTableShows();
     void powerButtonFollowsTheAdapter();
     void settingsChangeSwitchesAdapter();
@@ -365,6 +369,30 @@ void TestAppWindow::launchAndClose() {
         Qt::QueuedConnection);
     QCOMPARE(QCoreApplication::exec(), 0);
     QCOMPARE(lastClosed.count(), 1);
+}
+
+void TestAppWindow::tableRoomInShowAll_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("sideways"); // a horizontal scroll bar is allowed
+    QTest::newRow("1280 x 900") << QSize(1280, 900) << 12 << false;
+    QTest::newRow("1024 x 700") << QSize(1024, 700) << 7 << true;
+}
+
+// Show All leaves the table room for a dozen networks on a common screen.
+void TestAppWindow::tableRoomInShowAll() {
+    QFETCH(QSize, size);
+    QFETCH(int, rows);
+    QFETCH(bool, sideways);
+    build({scan({"A:-40"})});
+    m_window->resize(size);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTableView *table = m_window->gridPane()->tableView();
+    QTRY_COMPARE(m_window->size(), size);
+    const int shown = table->viewport()->height() / table->verticalHeader()->defaultSectionSize();
+    QVERIFY2(shown >= rows, qPrintable(QString::number(shown)));
+    QVERIFY(sideways || !table->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestAppWindow)

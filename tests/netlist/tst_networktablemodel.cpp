@@ -129,8 +129,8 @@ void TestNetworkTableModel::reloadEffects() {
          "powered, labels, plot 03, joined Charlie, |, powered, labels, joined Charlie",
          "orange|clear|clear"},
         {three, -1, "on",
-         "powered, labels, totals '0' '0', joined none, |, powered, labels, totals '0' '0', "
-         "joined none",
+         "powered, labels, totals 'Total SSID's : 0' 'Total BSSID's : 0', joined none, |, "
+         "powered, labels, totals 'Total SSID's : 0' 'Total BSSID's : 0', joined none",
          "clear|clear|clear"},
         {{}, -1, "on", "powered, labels, joined none, |, powered, labels, joined none", ""},
         {three, 0, "off",
