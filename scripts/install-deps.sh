@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-liberation2
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev libgl-dev fonts-liberation2
+    libqcustomplot-dev
     libnl-genl-3-dev libnl-3-dev ieee-data
     iputils-ping # the connection test runs ping
     clang libclang-rt-14-dev libbenchmark-dev

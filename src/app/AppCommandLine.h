@@ -1,18 +1,22 @@
 #pragma once
 
 #include "scan/source/SourceOption.h"
+#include "shell/LayoutModes.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
-// The desktop program's command line: --source, --help, --version.
+// The desktop program's command line: --source, --layout, --help, --version.
 namespace AppCommandLine {
 
 struct Parsed {
     enum class Kind { Run, Help, Version, Error };
     Kind kind = Kind::Run;
     SourceOption source;
-    QString message; // the error for Error
+    std::optional<LayoutMode> layout; // none: the window's own start-up layout
+    QString message;                  // the error for Error
+    bool aboutSource = false;         // the error is in --source
 };
 
 Parsed parse(const QStringList &arguments);

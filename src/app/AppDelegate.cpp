@@ -17,13 +17,15 @@ AppDelegate::AppDelegate(std::shared_ptr<PreferenceStore> store, InterfaceSource
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::applicationDidFinishLaunching() {
+void AppDelegate::applicationDidFinishLaunching(std::optional<LayoutMode> layout) {
     // Choices last one run: five of them are reset at every launch.
     Preferences(m_store).writeLaunchDefaults();
     createStatusItem();
     QGuiApplication::setQuitOnLastWindowClosed(true);
     m_controller = std::make_unique<ViewController>(m_store, m_source, m_network);
     m_controller->viewDidLoad();
+    if (layout)
+        m_controller->layouts().apply(*layout);
     m_controller->show();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "shell/LayoutModes.h"
+
 #include <QObject>
 #include <memory>
+#include <optional>
 
 class InterfaceSource;
 class PreferenceStore;
@@ -18,7 +21,8 @@ public:
                 QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    void applicationDidFinishLaunching();
+    // Opens the window, in the given layout when there is one.
+    void applicationDidFinishLaunching(std::optional<LayoutMode> layout = std::nullopt);
 
     ViewController *viewController() const { return m_controller.get(); }
     QSystemTrayIcon *statusItem() const { return m_statusItem; }

@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "InterfaceSource.h"
 #include "NetworkExport.h"
+#include "PaneStack.h"
 #include "SettingsChangeSequence.h"
 #include "StartupOrder.h"
 #include "TickDispatcher.h"
@@ -16,32 +17,21 @@
 #include "scan/WirelessInterface.h"
 #include "settings/SettingsViewController.h"
 #include "shell/DropDownPanelHost.h"
+#include "shell/HelpDocuments.h"
 #include "shell/Theme.h"
 #include "shell/ToolbarStrip.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
-
-namespace {
-
-QLabel *brandLabel(QWidget *parent) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("brand"));
-    label->setText(
-        QStringLiteral("<img src=\":/icons/airlume.svg\" width=\"26\" height=\"26\""
-                       " style=\"vertical-align: middle\"> "
-                       "<span style=\"font-size: 15pt; font-weight: 600\">Airlume</span>"));
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::white)));
-    return label;
-}
-
-} // namespace
 
 ViewController::ViewController(std::shared_ptr<PreferenceStore> store, InterfaceSource &source,
                                QNetworkAccessManager *network, QWidget *parent)
@@ -89,36 +79,44 @@ void ViewController::buildWindow() {
 
     m_toolbar = new ToolbarStrip(central);
     connect(m_toolbar, &ToolbarStrip::buttonClicked, this, [this](ToolbarButton button) {
-        if (button == ToolbarButton::Settings)
+        switch (button) {
+        case ToolbarButton::Layout:
+            layoutView();
+            break;
+        case ToolbarButton::Help:
+            helpButtonAction();
+            break;
+        case ToolbarButton::Settings:
             settingsButtonAction();
-        else if (button == ToolbarButton::Polling)
+            break;
+        case ToolbarButton::Polling:
             pollingButtonAction();
-        else if (button == ToolbarButton::Tests)
+            break;
+        case ToolbarButton::Tests:
             testsButtonAction();
-        else
-            showEmptyPanel(button);
+            break;
+        }
     });
     column->addWidget(m_toolbar);
 
     m_panelHost = new DropDownPanelHost(central);
-    m_brand = brandLabel(m_panelHost);
-    m_panelHost->addKeptView(m_brand);
+    m_logo = buildLogoButton(m_panelHost);
+    m_panelHost->addKeptView(m_logo);
     column->addWidget(m_panelHost);
 
-    // The panes, top to bottom: radar and connection, network grid, history.
-    m_containerStack = new QVBoxLayout;
-    m_containerStack->setSpacing(10);
-    m_containerStack->addWidget(buildRadarAndConnectionPane(), 3);
-    auto *gridPane = new RoundedPane(QStringLiteral("networkGridPane"), central);
-    auto *gridLayout = new QVBoxLayout(gridPane);
-    gridLayout->setContentsMargins(6, 6, 6, 6);
-    m_grid = new NetworkGridPane(
-        {m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(), &m_locate}, gridPane);
-    gridLayout->addWidget(m_grid);
-    m_containerStack->addWidget(gridPane, 5);
-    m_containerStack->addWidget(buildHistoryPane(), 3);
-    column->addLayout(m_containerStack, 1);
+    buildPaneStack(central);
+    column->addWidget(m_paneStack, 1);
     setCentralWidget(central);
+
+    // F11, and the desktop's own key where it differs, switches full screen,
+    // where the Radar layout is at its best.
+    QList<QKeySequence> fullScreenKeys = QKeySequence::keyBindings(QKeySequence::FullScreen);
+    if (!fullScreenKeys.contains(QKeySequence(Qt::Key_F11)))
+        fullScreenKeys.append(QKeySequence(Qt::Key_F11));
+    auto *fullScreen = new QShortcut(this);
+    fullScreen->setKeys(fullScreenKeys);
+    connect(fullScreen, &QShortcut::activated, this,
+            [this] { isFullScreen() ? showNormal() : showFullScreen(); });
 
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
@@ -127,6 +125,50 @@ void ViewController::buildWindow() {
         QStringLiteral("QStatusBar { background-color: %1; color: %2; }"
                        " QStatusBar QLabel { color: %2; padding-left: 6px; }")
             .arg(Theme::css(Theme::windowBlue), Theme::css(Theme::white)));
+}
+
+// The panes top to bottom: radar and connection, network grid, history; the
+// expanded radar stands alone in the Radar layout. The grid gets the most room.
+void ViewController::buildPaneStack(QWidget *central) {
+    m_paneStack = new PaneStack(central);
+    m_paneStack->addPane(Pane::RadarAndConnection, buildRadarAndConnectionPane(), 3);
+    auto *gridPane = new RoundedPane(QStringLiteral("networkGridPane"));
+    auto *gridLayout = new QVBoxLayout(gridPane);
+    gridLayout->setContentsMargins(6, 6, 6, 6);
+    m_grid = new NetworkGridPane(
+        {m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(), &m_locate}, gridPane);
+    gridLayout->addWidget(m_grid);
+    m_paneStack->addPane(Pane::Grid, gridPane, 5);
+    m_paneStack->addPane(Pane::History, buildHistoryPane(), 3);
+    m_paneStack->addPane(Pane::ExpandedRadar, buildExpandedRadarPane(), 1);
+
+    m_layouts = new LayoutModes(*m_paneStack, this);
+    m_paneStack->arrangePanes(m_layouts->stack());
+    connect(m_paneStack, &PaneStack::resized, m_layouts, &LayoutModes::stackResized);
+    connect(m_layouts, &LayoutModes::modeChanged, this, [this] {
+        if (m_toolbar->selected() == ToolbarButton::Layout)
+            layoutView();
+    });
+}
+
+// The maker's logo: it opens About.
+QPushButton *ViewController::buildLogoButton(QWidget *parent) {
+    auto *logo = new QPushButton(QIcon(QStringLiteral(":/icons/airlume.svg")),
+                                 QStringLiteral("Airlume"), parent);
+    logo->setObjectName(QStringLiteral("brand"));
+    logo->setToolTip(QStringLiteral("About Airlume"));
+    logo->setCursor(Qt::PointingHandCursor);
+    logo->setFlat(true);
+    logo->setIconSize(QSize(26, 26));
+    QFont font = logo->font();
+    font.setPointSize(15);
+    font.setWeight(QFont::DemiBold);
+    logo->setFont(font);
+    logo->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; padding: 2px 6px; }"
+                                       "QPushButton:hover { color: %2; }")
+                            .arg(Theme::css(Theme::white), Theme::css(Theme::hoverBlue)));
+    connect(logo, &QPushButton::clicked, this, &ViewController::aboutButtonAction);
+    return logo;
 }
 
 QWidget *ViewController::buildRadarAndConnectionPane() {
@@ -158,6 +200,15 @@ QWidget *ViewController::buildHistoryPane() {
                                           QStringLiteral("The signal of every checked network "
                                                          "will be drawn here over time."),
                                           pane));
+    return pane;
+}
+
+QWidget *ViewController::buildExpandedRadarPane() {
+    auto *pane = new RoundedPane(QStringLiteral("expandedRadarPane"));
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new PlaceholderView(QStringLiteral("Radar"),
+                                          QStringLiteral("The radar will fill this pane."), pane));
     return pane;
 }
 
@@ -232,14 +283,34 @@ void ViewController::showEvent(QShowEvent *event) {
     Q_EMIT viewDidAppear();
 }
 
-// The Layout and Help panels get their entries with their own views.
-void ViewController::showEmptyPanel(ToolbarButton button) {
-    m_toolbar->select(button);
-    m_panelHost->rebuild({}, {});
+void ViewController::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        m_layouts->windowStateChanged(isFullScreen());
 }
 
 void ViewController::layoutView() {
-    showEmptyPanel(ToolbarButton::Layout);
+    m_toolbar->select(ToolbarButton::Layout);
+    m_panelHost->rebuild(ToolbarMenus::layoutMenu(m_layouts->mode()),
+                         [this](MenuAction action) { runMenuAction(action); });
+}
+
+void ViewController::helpButtonAction() {
+    m_toolbar->select(ToolbarButton::Help);
+    m_panelHost->rebuild(ToolbarMenus::helpMenu(),
+                         [this](MenuAction action) { runMenuAction(action); });
+}
+
+void ViewController::userGuideButtonAction() {
+    HelpDocuments::userGuideButtonAction(this);
+}
+
+void ViewController::glossaryButtonAction() {
+    HelpDocuments::glossaryButtonAction(this);
+}
+
+void ViewController::aboutButtonAction() {
+    HelpDocuments::aboutButtonAction(this);
 }
 
 void ViewController::settingsButtonAction() {
@@ -298,6 +369,22 @@ void ViewController::runMenuAction(MenuAction action) {
         break;
     case MenuAction::SpeedTest:
         QDesktopServices::openUrl(QUrl(ConnectionTest::speedTestPage));
+        break;
+    case MenuAction::Radar:
+    case MenuAction::Network:
+    case MenuAction::History:
+    case MenuAction::HistoryAndNetworks:
+    case MenuAction::ShowAll:
+        m_layouts->apply(*ToolbarMenus::layoutFor(action));
+        break;
+    case MenuAction::UserGuide:
+        userGuideButtonAction();
+        break;
+    case MenuAction::Glossary:
+        glossaryButtonAction();
+        break;
+    case MenuAction::About:
+        aboutButtonAction();
         break;
     }
 }

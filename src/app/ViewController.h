@@ -3,6 +3,7 @@
 #include "radar/LocateState.h"
 #include "scan/NetworkModel.h"
 #include "settings/Preferences.h"
+#include "shell/LayoutModes.h"
 #include "shell/ToolbarMenus.h"
 #include "shell/ToolbarSelection.h"
 
@@ -16,9 +17,11 @@ class ConnectionTestDialog;
 class DropDownPanelHost;
 class InterfaceSource;
 class NetworkGridPane;
+class PaneStack;
 class PlottingState;
 class PreferenceStore;
 class QLabel;
+class QPushButton;
 class QNetworkAccessManager;
 class QVBoxLayout;
 class ScanCycle;
@@ -60,6 +63,8 @@ public:
     DropDownPanelHost *panelHost() const { return m_panelHost; }
     NetworkGridPane *gridPane() const { return m_grid; }
     ConnectionArea *connectionArea() const { return m_connection; }
+    PaneStack *paneStack() const { return m_paneStack; }
+    LayoutModes &layouts() const { return *m_layouts; }
     // The rows the table shows, in its order: what an export writes.
     NetworkList tableRows() const;
 
@@ -70,6 +75,10 @@ public:
 
 public Q_SLOTS:
     void layoutView();
+    void helpButtonAction();
+    void userGuideButtonAction();
+    void glossaryButtonAction();
+    void aboutButtonAction();
     void settingsButtonAction();
     void pollingButtonAction();
     void testsButtonAction();
@@ -88,14 +97,17 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildWindow();
+    void buildPaneStack(QWidget *central);
+    QPushButton *buildLogoButton(QWidget *parent);
     QWidget *buildRadarAndConnectionPane();
     QWidget *buildHistoryPane();
+    QWidget *buildExpandedRadarPane();
     void wireCycle();
     void wireSource();
-    void showEmptyPanel(ToolbarButton button);
     void runMenuAction(MenuAction action);
     void showTick(const ScanTick &tick);
     void showPowered(bool powered);
@@ -118,8 +130,9 @@ private:
 
     ToolbarStrip *m_toolbar = nullptr;
     DropDownPanelHost *m_panelHost = nullptr;
-    QLabel *m_brand = nullptr;
-    QVBoxLayout *m_containerStack = nullptr;
+    QPushButton *m_logo = nullptr;
+    PaneStack *m_paneStack = nullptr;
+    LayoutModes *m_layouts = nullptr;
     NetworkGridPane *m_grid = nullptr;
     ConnectionArea *m_connection = nullptr;
     QLabel *m_statusLine = nullptr;

@@ -30,6 +30,7 @@ struct ScanOptions {
     QString unit;
     QString format;
     bool verbose = false;
+    bool help = false;
 };
 
 int fail(int code, const QString &message) {
@@ -37,7 +38,11 @@ int fail(int code, const QString &message) {
     return code;
 }
 
-std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *error) {
+// *usageError tells a wrongly formed command line (unknown option, missing
+// value, stray argument), after which the synopsis helps, from a bad value.
+std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *error,
+                                        bool *usageError) {
+    *usageError = true;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption source(QStringLiteral("source"), QString(), QStringLiteral("source"),
@@ -52,7 +57,8 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     const QCommandLineOption interval(QStringLiteral("interval"), QString(),
                                       QStringLiteral("seconds"), QStringLiteral("0"));
     const QCommandLineOption trace(QStringLiteral("trace"));
-    parser.addOptions({source, ticks, unit, format, verbose, interval, trace});
+    const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    parser.addOptions({source, ticks, unit, format, verbose, interval, trace, help});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -62,8 +68,13 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
         return std::nullopt;
     }
+    *usageError = false;
 
     ScanOptions options;
+    if (parser.isSet(help)) {
+        options.help = true;
+        return options;
+    }
     const auto parsedSource = SourceOption::parse(parser.value(source), error);
     if (!parsedSource)
         return std::nullopt;
@@ -151,13 +162,21 @@ void runTicks(ScanCycle &cycle, const ScanOptions &options, const WirelessInterf
 
 int runScanCommand(const QStringList &arguments) {
     QString error;
-    const std::optional<ScanOptions> options = parseOptions(arguments, &error);
-    if (!options)
-        return fail(2, error);
+    bool usageError = false;
+    const std::optional<ScanOptions> options = parseOptions(arguments, &error, &usageError);
+    if (!options) {
+        fail(2, error);
+        if (usageError)
+            QTextStream(stderr) << scanUsage();
+        return 2;
+    }
+    if (options->help) {
+        QTextStream(stdout) << scanUsage();
+        return 0;
+    }
     if (!options->verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("airlume.*.info=false"));
 
-    bool usageError = false;
     QString note;
     std::unique_ptr<WirelessInterface> iface =
         openSource(options->source, &error, &usageError, &note);
@@ -199,4 +218,11 @@ int runScanCommand(const QStringList &arguments) {
     else
         out << ScanOutput::table(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
     return 0;
+}
+
+QString scanUsage() {
+    return QStringLiteral(
+        "usage: airlume-cli scan [--source auto|nl80211[:IFNAME]|scenario:FILE] [--ticks N]\n"
+        "                        [--interval SECONDS] [--unit dBm|Percent]\n"
+        "                        [--format table|csv|json] [--trace] [--verbose] [--help]\n");
 }

@@ -6,10 +6,7 @@
 namespace {
 
 int usage(int code) {
-    QTextStream(code == 0 ? stdout : stderr)
-        << "usage: airlume-cli scan [--source auto|nl80211[:IFNAME]|scenario:FILE] [--ticks N]\n"
-           "                        [--interval SECONDS] [--unit dBm|Percent]\n"
-           "                        [--format table|csv|json] [--trace] [--verbose]\n";
+    QTextStream(code == 0 ? stdout : stderr) << scanUsage();
     return code;
 }
 

@@ -3,9 +3,12 @@
 #include "NetworkTableModel.h"
 #include "shell/Theme.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QToolTip>
 
 namespace {
 
@@ -40,6 +43,27 @@ void NetworkCellDelegate::initStyleOption(QStyleOptionViewItem *option,
         option->backgroundBrush = background;
     option->palette.setColor(QPalette::Text, Theme::as<QColor>(Theme::black));
     option->palette.setColor(QPalette::HighlightedText, Theme::as<QColor>(Theme::black));
+    option->state &= ~QStyle::State_HasFocus;
+}
+
+bool NetworkCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                                    const QStyleOptionViewItem &option, const QModelIndex &index) {
+    if (event->type() != QEvent::ToolTip || index.data(Qt::ToolTipRole).isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget *widget = opt.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    // The style keeps a margin inside the text rectangle on either side.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
+    if (!opt.text.isEmpty() &&
+        opt.fontMetrics.horizontalAdvance(opt.text) > textRect.width() - 2 * margin) {
+        QToolTip::showText(event->globalPos(), opt.text, view, opt.rect);
+        return true;
+    }
+    QToolTip::hideText();
+    return true;
 }
 
 void NetworkCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

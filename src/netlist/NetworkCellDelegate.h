@@ -7,7 +7,9 @@ class QSvgRenderer;
 
 // Draws the network table's cells from the model's roles: the row colour
 // (orange for the joined network, yellow for the located one), black text in
-// every row, and the padlock of the security column.
+// every row, and the padlock of the security column. Whole rows are selected,
+// so no cell gets a focus frame of its own; a cell too narrow for its text
+// shows the whole text as its tooltip.
 class NetworkCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;

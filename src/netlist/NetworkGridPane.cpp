@@ -67,6 +67,11 @@ void NetworkGridPane::buildTable() {
     m_header->setStretchLastSection(true);
 
     m_table->verticalHeader()->hide();
+    // Rows just taller than their text, so the pane shows a dozen networks
+    // beside the radar and the graph.
+    const int rowHeight = m_table->fontMetrics().height() + 6;
+    m_table->verticalHeader()->setMinimumSectionSize(rowHeight);
+    m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setShowGrid(false);
@@ -110,6 +115,7 @@ void NetworkGridPane::sizeTextColumns() {
 QWidget *NetworkGridPane::buildTotals() {
     auto *totals = new QWidget(this);
     auto *row = new QHBoxLayout(totals);
+    row->setContentsMargins(8, 4, 8, 0);
     m_totalSsids = new QLabel(totals);
     m_totalSsids->setObjectName(QStringLiteral("totalSSIDLabel"));
     m_totalBssids = new QLabel(totals);

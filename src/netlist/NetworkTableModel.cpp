@@ -212,7 +212,8 @@ void NetworkTableModel::reloadRows(const NetworkList &records) {
 
     const bool joinedFirst = !m_rows.isEmpty() && m_rows.first().highlight == RowHighlight::Joined;
     if (!m_rows.isEmpty() && !joinedFirst)
-        Q_EMIT totalsTextChanged(QStringLiteral("0"), QStringLiteral("0"));
+        Q_EMIT totalsTextChanged(QStringLiteral("Total SSID's : 0"),
+                                 QStringLiteral("Total BSSID's : 0"));
     Q_EMIT connectedToNetwork(joinedFirst ? m_rows.first().record : nullptr);
 }
 

@@ -34,6 +34,8 @@ QString Preferences::defaultValue(const QString &key) {
         return on;
     if (key == pollingIntervalKey)
         return QString::number(defaultPollingIntervalSeconds);
+    if (key == locatePaceKey)
+        return fixed;
     return {};
 }
 

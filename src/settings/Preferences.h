@@ -17,6 +17,7 @@ public:
     static inline const QString pollingIntervalKey = QStringLiteral("pollingIntervalValue");
     static inline const QString adapterKey = QStringLiteral("adapterValue");
     static inline const QString vendorLookupKey = QStringLiteral("vendorLookupValue");
+    static inline const QString locatePaceKey = QStringLiteral("locatePaceValue");
 
     // Choice words; every comparison is exact and case-sensitive.
     static inline const QString dBm = QStringLiteral("dBm");
@@ -26,6 +27,8 @@ public:
     static inline const QString on = QStringLiteral("On");
     static inline const QString off = QStringLiteral("Off");
     static inline const QString accurate = QStringLiteral("Accurate");
+    static inline const QString fixed = QStringLiteral("Fixed");
+    static inline const QString followSignal = QStringLiteral("Follow signal");
 
     static constexpr double defaultPollingIntervalSeconds = 5.0;
     static constexpr double maxPollingIntervalSeconds = 86400.0;

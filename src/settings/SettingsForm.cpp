@@ -17,8 +17,8 @@ QString itemFor(Box box, const QString &value) {
 } // namespace
 
 QList<Box> boxes() {
-    return {Box::Adapter,     Box::DisplayUnit,     Box::RssiMethod,  Box::Sweep,
-            Box::LocateSound, Box::PollingInterval, Box::VendorLookup};
+    return {Box::Adapter,     Box::DisplayUnit, Box::RssiMethod,      Box::Sweep,
+            Box::LocateSound, Box::LocatePace,  Box::PollingInterval, Box::VendorLookup};
 }
 
 QString key(Box box) {
@@ -33,6 +33,8 @@ QString key(Box box) {
         return Preferences::sweepTypeKey;
     case Box::LocateSound:
         return Preferences::locateSoundKey;
+    case Box::LocatePace:
+        return Preferences::locatePaceKey;
     case Box::PollingInterval:
         return Preferences::pollingIntervalKey;
     case Box::VendorLookup:
@@ -53,6 +55,8 @@ QString label(Box box) {
         return QStringLiteral("Radar sweep");
     case Box::LocateSound:
         return QStringLiteral("Locate sound");
+    case Box::LocatePace:
+        return QStringLiteral("Locate pace");
     case Box::PollingInterval:
         return QStringLiteral("Polling interval");
     case Box::VendorLookup:
@@ -74,6 +78,8 @@ QStringList items(Box box, const QStringList &adapters) {
     case Box::LocateSound:
     case Box::VendorLookup:
         return {Preferences::on, Preferences::off};
+    case Box::LocatePace:
+        return {Preferences::fixed, Preferences::followSignal};
     case Box::PollingInterval: {
         QStringList texts;
         for (const QString &n : pollingSeconds)

@@ -17,6 +17,7 @@ enum class Box {
     RssiMethod,
     Sweep,
     LocateSound,
+    LocatePace,
     PollingInterval,
     VendorLookup
 };

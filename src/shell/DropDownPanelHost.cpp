@@ -12,7 +12,7 @@ DropDownPanelHost::DropDownPanelHost(QWidget *parent)
     m_row->setContentsMargins(0, 0, 0, 0);
     m_row->setSpacing(8);
     m_row->addStretch(1);
-    setFixedHeight(44);
+    setFixedHeight(50);
 }
 
 void DropDownPanelHost::addKeptView(QWidget *view) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LayoutModes.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,13 +15,22 @@ enum class MenuAction {
     ExitLocate,
     ConnectionTest,
     QualityTest,
-    SpeedTest
+    SpeedTest,
+    Radar,
+    Network,
+    History,
+    HistoryAndNetworks,
+    ShowAll,
+    UserGuide,
+    Glossary,
+    About,
 };
 
 struct MenuEntry {
     QString icon; // resource name, e.g. "ic_stop"
     QString title;
     MenuAction action;
+    bool chosen = false; // drawn as the entry in force
     bool operator==(const MenuEntry &) const = default;
 };
 
@@ -32,6 +43,13 @@ QList<MenuEntry> pollingMenu(bool polling);
 QList<MenuEntry> settingsMenu(bool locating);
 // "Connection Test", "Quality Test", "Speed Test".
 QList<MenuEntry> testsMenu();
+// The five layouts, the one in force chosen.
+QList<MenuEntry> layoutMenu(LayoutMode current);
+// "User Guide", "Glossary", "About".
+QList<MenuEntry> helpMenu();
+
+// The layout an entry of the Layout menu applies; none for other entries.
+std::optional<LayoutMode> layoutFor(MenuAction action);
 
 // ":/icons/<name>.svg"
 QString iconPath(const QString &name);

@@ -93,6 +93,11 @@ void TestAppCore::commandLine_data() {
     row("stray argument", "demo.json", "error unexpected argument \"demo.json\"");
     row("unknown option", "--ticks 3", "error Unknown option 'ticks'.");
     row("source without value", "--source", "error Missing value after '--source'.");
+    row("layout radar", "--layout radar", "run auto: layout 0");
+    row("layout two words", "--layout=history-networks --source nl80211", "run nl80211: layout 3");
+    row("layout all", "--layout all", "run auto: layout 4");
+    row("layout unknown", "--layout History",
+        "error unknown layout \"History\" (use radar|network|history|history-networks|all)");
 }
 
 void TestAppCore::commandLine() {
@@ -100,9 +105,11 @@ void TestAppCore::commandLine() {
     QFETCH(QString, parsed);
     const auto r =
         AppCommandLine::parse(QStringList{"airlume"} + arguments.split(' ', Qt::SkipEmptyParts));
+    const QString layout = r.layout ? QStringLiteral(" layout %1").arg(int(*r.layout)) : QString();
     const QString kinds[] = {
         QStringLiteral("run %1:%2")
-            .arg(QLatin1String(kindNames[int(r.source.kind)]), r.source.argument),
+                .arg(QLatin1String(kindNames[int(r.source.kind)]), r.source.argument) +
+            layout,
         "help", "version", "error " + r.message};
     QCOMPARE(kinds[int(r.kind)], parsed);
 }

@@ -1,6 +1,8 @@
 #include "ScenarioJson.h"
 #include "app/AppDelegate.h"
 #include "app/InterfaceSource.h"
+#include "app/PaneStack.h"
+#include "app/SharedInstanceClass.h"
 #include "app/TickDispatcher.h"
 #include "app/ViewController.h"
 #include "app/WindowPanes.h"
@@ -16,14 +18,18 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 using ScenarioJson::runJobsUntil;
 using ScenarioJson::scan;
@@ -38,6 +44,10 @@ private Q_SLOTS:
     void windowLayout();
     void pollingPanelStopsRefreshesStarts();
     void settingsPanelAndEmptyPanels();
+    void layoutPanelArrangesPanes();
+    void helpPanelOpensDocuments();
+    void tableRoomInShowAll_data();
+    void tableRoomInShowAll();
     void exportWritesWhatTheTableShows();
     void powerButtonFollowsTheAdapter();
     void settingsChangeSwitchesAdapter();
@@ -58,8 +68,22 @@ private:
             return QStringLiteral("(no panel)");
         QStringList titles;
         for (const auto *e : m_window->panelHost()->panel()->findChildren<PanelEntryButton *>())
-            titles << e->entry().title;
+            titles << e->entry().title + (e->entry().chosen ? "*" : "");
         return titles.join(',');
+    }
+    // The panes shown, top to bottom.
+    QString panes() const {
+        QList<const QWidget *> shown;
+        for (const QWidget *pane :
+             m_window->paneStack()->findChildren<RoundedPane *>(Qt::FindDirectChildrenOnly))
+            if (pane->isVisibleTo(m_window.get()))
+                shown << pane;
+        std::sort(shown.begin(), shown.end(),
+                  [](const QWidget *a, const QWidget *b) { return a->y() < b->y(); });
+        QStringList names;
+        for (const QWidget *pane : shown)
+            names << pane->objectName().remove("Pane");
+        return names.join(',');
     }
 
     std::shared_ptr<MemoryPreferenceStore> m_store;
@@ -124,7 +148,7 @@ void TestAppWindow::windowLayout() {
     QCOMPARE(m_window->preferences().value(Preferences::displayUnitsKey), "dBm");
     QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated");
     QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Layout);
-    QCOMPARE(entries(), "(no panel)");
+    QCOMPARE(entries(), "Radar,Network,History,History &\nNetworks,Show All*");
     QSignalSpy appeared(m_window.get(), &ViewController::viewDidAppear);
     m_window->resize(1200, 900);
     m_window->show();
@@ -169,8 +193,8 @@ void TestAppWindow::pollingPanelStopsRefreshesStarts() {
     QVERIFY(m_window->cycle().timerActive());
 }
 
-// Exit Locate is offered only while locating; Layout and Help show an empty
-// panel, and the brand (tagged 100) stays; Tests offers the three tests.
+// Exit Locate is offered only while locating; the brand (tagged 100) stays
+// through every rebuild; Tests offers the three tests.
 void TestAppWindow::settingsPanelAndEmptyPanels() {
     build({scan({"A:-40"})});
     runJobsUntil([&] { return m_reloads.size() == 1; });
@@ -186,13 +210,11 @@ void TestAppWindow::settingsPanelAndEmptyPanels() {
     QCOMPARE(exited.count(), 1);
     QVERIFY(!m_window->locate().isLocating());
 
-    press(ToolbarButton::Help);
-    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Help);
-    QCOMPARE(entries(), "(no panel)");
-    QVERIFY(m_window->panelHost()->findChild<QLabel *>(QStringLiteral("brand")));
+    QVERIFY(m_window->panelHost()->findChild<QPushButton *>(QStringLiteral("brand")));
 
     // The test window opens without waiting; here it finds no name server.
     press(ToolbarButton::Tests);
+    QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Tests);
     QCOMPARE(entries(), "Connection Test,Quality Test,Speed Test");
     m_window->setConnectionTestMaker([](QWidget *parent) {
         return new ConnectionTestDialog(
@@ -203,6 +225,56 @@ void TestAppWindow::settingsPanelAndEmptyPanels() {
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->heading(), " No Internet Connection");
     dialog->reject();
+}
+
+// Each entry arranges the panes and becomes the chosen one; the panel is
+// rebuilt around the brand, which stays.
+void TestAppWindow::layoutPanelArrangesPanes() {
+    build({scan({"A:-40"})});
+    m_window->resize(1280, 900);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(panes(), "radarAndConnection,networkGrid,signalHistory");
+    const QWidget *brand = m_window->panelHost()->findChild<QWidget *>(QStringLiteral("brand"));
+    QStringList seen;
+    for (const char *entry : {"Network", "History", "History & Networks", "Radar", "Show All"}) {
+        click(QLatin1String(entry));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        seen << panes() + " (" + QString::number(SharedInstanceClass::sharedInstance().maxValue) +
+                    ")";
+        QCOMPARE(m_window->panelHost()->findChild<QWidget *>(QStringLiteral("brand")), brand);
+        QCOMPARE(entries().count('*'), 1);
+        QVERIFY2(entries().contains(QString(entry).replace(" & ", " &\n") + '*'),
+                 qPrintable(entries()));
+    }
+    QCOMPARE(seen.join(" | "), "networkGrid (90) | signalHistory (90) | "
+                               "networkGrid,signalHistory (90) | expandedRadar (220) | "
+                               "radarAndConnection,networkGrid,signalHistory (90)");
+}
+
+// Glossary and About open once each, without blocking; the logo opens About.
+void TestAppWindow::helpPanelOpensDocuments() {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    build({scan({"A:-40"})});
+    press(ToolbarButton::Help);
+    QCOMPARE(entries(), "User Guide,Glossary,About");
+    click(QStringLiteral("Glossary"));
+    click(QStringLiteral("Glossary"));
+    QTest::mouseClick(m_window->panelHost()->findChild<QPushButton *>(QStringLiteral("brand")),
+                      Qt::LeftButton);
+    const auto text = [this](const char *name) {
+        const QList<QDialog *> open = m_window->findChildren<QDialog *>(QLatin1String(name));
+        if (open.size() != 1 || !open.first()->isVisible())
+            return QStringLiteral("%1 open").arg(open.size());
+        return open.first()->findChild<QTextBrowser *>()->toPlainText();
+    };
+    QVERIFY2(text("glossary").contains("Locate mode"), qPrintable(text("glossary")));
+    QVERIFY2(text("about").contains("Version 9.8.7"), qPrintable(text("about")));
+    // This test's folder holds no guide: the window says so instead of opening nothing.
+    click(QStringLiteral("User Guide"));
+    auto *message = m_window->findChild<QMessageBox *>(QStringLiteral("userGuideMessage"));
+    QVERIFY(message && message->isVisible() && message->text().contains("not installed"));
 }
 
 // Cancelling the save panel writes nothing; otherwise the file holds what the
@@ -332,6 +404,30 @@ void TestAppWindow::launchAndClose() {
         Qt::QueuedConnection);
     QCOMPARE(QCoreApplication::exec(), 0);
     QCOMPARE(lastClosed.count(), 1);
+}
+
+void TestAppWindow::tableRoomInShowAll_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("sideways"); // a horizontal scroll bar is allowed
+    QTest::newRow("1280 x 900") << QSize(1280, 900) << 12 << false;
+    QTest::newRow("1024 x 700") << QSize(1024, 700) << 7 << true;
+}
+
+// Show All leaves the table room for a dozen networks on a common screen.
+void TestAppWindow::tableRoomInShowAll() {
+    QFETCH(QSize, size);
+    QFETCH(int, rows);
+    QFETCH(bool, sideways);
+    build({scan({"A:-40"})});
+    m_window->resize(size);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTableView *table = m_window->gridPane()->tableView();
+    QTRY_COMPARE(m_window->size(), size);
+    const int shown = table->viewport()->height() / table->verticalHeader()->defaultSectionSize();
+    QVERIFY2(shown >= rows, qPrintable(QString::number(shown)));
+    QVERIFY(sideways || !table->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestAppWindow)

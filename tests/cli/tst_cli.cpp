@@ -86,35 +86,49 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("usage"); // the synopsis follows the message
         const QString two =
             QStringLiteral("--source=scenario:") + data(QStringLiteral("two-networks.json"));
-        QTest::newRow("no command") << QStringList{} << 2 << "usage";
-        QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command";
-        QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit";
-        QTest::newRow("bad format") << QStringList{"scan", two, "--format=xml"} << 2 << "--format";
-        QTest::newRow("zero ticks") << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks";
+        QTest::newRow("no command") << QStringList{} << 2 << "" << true;
+        QTest::newRow("unknown command") << QStringList{"probe"} << 2 << "unknown command" << true;
+        QTest::newRow("unknown option")
+            << QStringList{"scan", two, "--bogus"} << 2 << "Unknown option 'bogus'." << true;
+        QTest::newRow("missing value") << QStringList{"scan", "--ticks"} << 2 << "--ticks" << true;
+        QTest::newRow("stray argument") << QStringList{"scan", "wlan0"} << 2 << "wlan0" << true;
+        QTest::newRow("bad unit") << QStringList{"scan", two, "--unit=mW"} << 2 << "--unit"
+                                  << false;
         for (const char *interval : {"nan", "inf", "-inf", "1e999"})
             QTest::newRow(interval)
-                << QStringList{"scan", two, "--interval", interval} << 2 << "--interval";
-        QTest::newRow("bad source") << QStringList{"scan", "--source=usb"} << 2 << "unknown source";
-        QTest::newRow("missing scenario")
-            << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json";
+                << QStringList{"scan", two, "--interval", interval} << 2 << "--interval" << false;
         // A FIFO would block the open until a writer came.
         const QString fifo = m_dir.filePath(QStringLiteral("fifo.json"));
         QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        QTest::newRow("scenario is a FIFO")
-            << QStringList{"scan", "--source=scenario:" + fifo} << 2 << "not a regular file";
+        QTest::newRow("scenario is a FIFO") << QStringList{"scan", "--source=scenario:" + fifo} << 2
+                                            << "not a regular file" << false;
+        QTest::newRow("bad format")
+            << QStringList{"scan", two, "--format=xml"} << 2 << "--format" << false;
+        QTest::newRow("zero ticks")
+            << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks" << false;
+        QTest::newRow("bad source")
+            << QStringList{"scan", "--source=usb"} << 2 << "unknown source" << false;
+        QTest::newRow("missing scenario")
+            << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json"
+            << false;
         // The second recorded scan fails: the scan error is the exit status.
-        QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "";
+        QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "" << false;
     }
 
     void exitCodes() {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        QFETCH(bool, usage);
         const Run r = run(args);
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        const qsizetype synopsis = r.err.indexOf(QStringLiteral("usage: airlume-cli scan"));
+        const qsizetype at = r.err.indexOf(message);
+        QVERIFY2(at >= 0 && (!usage || message.isEmpty() || at < synopsis), qPrintable(r.err));
+        QCOMPARE(synopsis >= 0, usage);
         QVERIFY(r.out.isEmpty()); // nothing half-printed that a script could take for a result
     }
 
@@ -134,6 +148,16 @@ private Q_SLOTS:
         QVERIFY(!utf8.hasError());
         const QJsonObject network = QJsonDocument::fromJson(text.toUtf8()).array()[0].toObject();
         QCOMPARE(network[QStringLiteral("ssid")].toString(), QStringLiteral("a\\xed\\xa0\\x80b"));
+    }
+
+    void helpPrintsTheSynopsis() {
+        for (const QStringList &args : {QStringList{"scan", "--help"}, QStringList{"--help"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.startsWith(QStringLiteral("usage: airlume-cli scan [--source")),
+                     qPrintable(r.out));
+            QVERIFY(r.err.isEmpty());
+        }
     }
 
     void autoFallsBackToDemo() {

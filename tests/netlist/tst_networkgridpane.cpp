@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 using Model = NetworkTableModel;
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void rowMenu();
     void signalsReachThePane();
     void drawing();
+    void noFocusFrameAndWholeTextTooltips();
 
 private:
     void show(std::initializer_list<QString> words, int joined = -1) {
@@ -240,6 +242,29 @@ void TestNetworkGridPane::drawing() {
         return dark;
     };
     QVERIFY(ink(padlock(2)) > 10 && ink(padlock(3)) > 10 && padlock(2) != padlock(3));
+}
+
+// A header click leaves the focused table with a current cell, which must not
+// draw a frame of its own: the table looks the same without it. A cut-off
+// cell shows its whole text on hover, one that fits shows none.
+void TestNetworkGridPane::noFocusFrameAndWholeTextTooltips() {
+    show({"Alpha:-40", "A rather long network name:-50"}, 0);
+    m_table->setFocus();
+    pressHeader(Model::Bssid);
+    QVERIFY(m_table->hasFocus() && m_table->currentIndex().isValid());
+    const QImage afterClick = m_table->viewport()->grab().toImage();
+    m_table->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    QVERIFY(afterClick == m_table->viewport()->grab().toImage());
+
+    const auto tooltipAt = [&](const QModelIndex &index) {
+        const QPoint at = m_table->visualRect(index).center();
+        QHelpEvent event(QEvent::ToolTip, at, m_table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(m_table->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QStringLiteral("(none)");
+    };
+    m_table->setColumnWidth(Model::Ssid, 60);
+    const QString fits = tooltipAt(cell(0, Model::Ssid)); // before any tooltip is up
+    QCOMPARE(fits + '|' + tooltipAt(cell(1, Model::Ssid)), "(none)|A rather long network name");
 }
 
 QTEST_MAIN(TestNetworkGridPane)

@@ -25,8 +25,8 @@ QString stored(const Preferences &prefs) {
     QStringList parts;
     for (const QString &key :
          {Preferences::adapterKey, Preferences::displayUnitsKey, Preferences::rssiMethodKey,
-          Preferences::sweepTypeKey, Preferences::locateSoundKey, Preferences::pollingIntervalKey,
-          Preferences::vendorLookupKey})
+          Preferences::sweepTypeKey, Preferences::locateSoundKey, Preferences::locatePaceKey,
+          Preferences::pollingIntervalKey, Preferences::vendorLookupKey})
         parts << (prefs.has(key) ? prefs.value(key) : "-");
     return parts.join(' ');
 }
@@ -93,14 +93,15 @@ void TestSettingsDialog::shownItems_data() {
                         const char *after) {
         QTest::newRow(name) << QString(before) << QString(shown) << QString(after);
     };
-    row("fresh store: defaults written", "", "wlan0|dBm|Accurate|Radar|On|5 Seconds|On",
-        "- dBm Accurate Radar On 5 On");
+    row("fresh store: defaults written", "", "wlan0|dBm|Accurate|Radar|On|Fixed|5 Seconds|On",
+        "- dBm Accurate Radar On Fixed 5 On");
     row("stored; the adapter shown is the one in use",
         "adapterValue=wlan9 displayUnitsValue=Percent sweepTypeValue=Sonar locateSoundValue=Off "
-        "pollingIntervalValue=1 vendorLookupValue=Off",
-        "wlan0|Percent|Accurate|Sonar|Off|1 Second|Off", "wlan9 Percent Accurate Sonar Off 1 Off");
+        "locatePaceValue=Follow%20signal pollingIntervalValue=1 vendorLookupValue=Off",
+        "wlan0|Percent|Accurate|Sonar|Off|Follow signal|1 Second|Off",
+        "wlan9 Percent Accurate Sonar Off Follow signal 1 Off");
     row("unknown text shows no item and stays", "displayUnitsValue=percent pollingIntervalValue=7",
-        "wlan0|-|Accurate|Radar|On|-|On", "- percent Accurate Radar On 7 On");
+        "wlan0|-|Accurate|Radar|On|Fixed|-|On", "- percent Accurate Radar On Fixed 7 On");
 }
 
 void TestSettingsDialog::shownItems() {
@@ -108,7 +109,7 @@ void TestSettingsDialog::shownItems() {
     QFETCH(QString, shown);
     QFETCH(QString, after);
     for (const QString &pair : before.split(' ', Qt::SkipEmptyParts))
-        m_prefs->setValue(pair.section('=', 0, 0), pair.section('=', 1));
+        m_prefs->setValue(pair.section('=', 0, 0), pair.section('=', 1).replace("%20", " "));
     const int syncs = m_store->syncs;
     QCOMPARE(shownTexts(SettingsForm::shownItems(*m_prefs, QStringLiteral("wlan0"))), shown);
     QCOMPARE(stored(*m_prefs), after);
@@ -119,14 +120,15 @@ void TestSettingsDialog::closing_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("closedBy");
     QTest::addColumn<QString>("after");
-    const QString all = "Simulated|Percent|Accurate|Sonar|Off|2 Seconds|Off";
-    const QString kept = "- dBm Accurate Radar On 7 On";
-    QTest::newRow("OK, every box changed") << all << "ok"
-                                           << "Simulated Percent Accurate Sonar Off 2 Off";
+    const QString all = "Simulated|Percent|Accurate|Sonar|Off|Follow signal|2 Seconds|Off";
+    const QString kept = "- dBm Accurate Radar On Fixed 7 On";
+    QTest::newRow("OK, every box changed")
+        << all << "ok"
+        << "Simulated Percent Accurate Sonar Off Follow signal 2 Off";
     // A value the box does not offer shows no item, and OK keeps it.
     QTest::newRow("OK, nothing changed") << ""
                                          << "ok"
-                                         << "wlan0 dBm Accurate Radar On 7 On";
+                                         << "wlan0 dBm Accurate Radar On Fixed 7 On";
     QTest::newRow("Cancel") << all << "cancel" << kept;
     QTest::newRow("Escape") << all << "escape" << kept;
 }
@@ -145,7 +147,7 @@ void TestSettingsDialog::closing() {
     QCOMPARE(
         joined(SettingsForm::boxes(),
                [&](Box b) { return combo(b)->currentIndex() < 0 ? "-" : combo(b)->currentText(); }),
-        "wlan0|dBm|Accurate|Radar|On|-|On");
+        "wlan0|dBm|Accurate|Radar|On|Fixed|-|On");
     QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
     const int syncs = m_store->syncs;
     dialog.show();
