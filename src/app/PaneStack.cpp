@@ -8,7 +8,7 @@ PaneStack::PaneStack(QWidget *parent)
     setObjectName(QStringLiteral("containerStackView"));
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(0, 0, 0, 0);
-    m_column->setSpacing(10);
+    m_column->setSpacing(6);
 }
 
 void PaneStack::addPane(Pane pane, QWidget *view, int stretch) {

@@ -8,11 +8,13 @@
 #include "StartupOrder.h"
 #include "TickDispatcher.h"
 #include "WindowPanes.h"
-#include "conninfo/PowerButtonLook.h"
+#include "WindowViews.h"
+#include "conninfo/ConnectionPanel.h"
 #include "conntest/ConnectionTestDialog.h"
 #include "graph/PlottingState.h"
 #include "netlist/NetworkGridPane.h"
 #include "netlist/VendorLookup.h"
+#include "radar/LocateMode.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "settings/SettingsViewController.h"
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -46,6 +49,8 @@ ViewController::ViewController(std::shared_ptr<PreferenceStore> store, Interface
     m_vendors = std::make_unique<VendorLookup>(m_prefs, network);
     m_settingsChange = std::make_unique<SettingsChangeSequence>(
         *m_cycle, *m_plotting, m_prefs, [this] { return m_source.current(); });
+    m_views = std::make_unique<WindowViews>(WindowViews::Context{
+        *m_cycle, *m_ticks, m_prefs, *m_plotting, m_locate, m_source, network});
 }
 
 // The panes point at the cycle, plotting state and vendors: they go first.
@@ -59,6 +64,7 @@ void ViewController::viewDidLoad() {
     buildWindow();
     layoutView();
     m_vendors->vendorName();
+    m_views->fetchExternalAddress();
     wireCycle();
     wireSource();
     showInterface();
@@ -67,15 +73,19 @@ void ViewController::viewDidLoad() {
 
 void ViewController::buildWindow() {
     setWindowIcon(QIcon(QStringLiteral(":/icons/airlume.svg")));
-    resize(1280, 900);
+    // As large as the screen allows, up to the size the panes are laid out for.
+    QSize size(1280, 900);
+    if (const QScreen *shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size());
+    resize(size);
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("mainView"));
     central->setAttribute(Qt::WA_StyledBackground);
     central->setStyleSheet(
         QStringLiteral("#mainView { background-color: %1; }").arg(Theme::css(Theme::windowBlue)));
     auto *column = new QVBoxLayout(central);
-    column->setContentsMargins(12, 10, 12, 8);
-    column->setSpacing(8);
+    column->setContentsMargins(12, 8, 12, 4);
+    column->setSpacing(6);
 
     m_toolbar = new ToolbarStrip(central);
     connect(m_toolbar, &ToolbarStrip::buttonClicked, this, [this](ToolbarButton button) {
@@ -131,16 +141,20 @@ void ViewController::buildWindow() {
 // expanded radar stands alone in the Radar layout. The grid gets the most room.
 void ViewController::buildPaneStack(QWidget *central) {
     m_paneStack = new PaneStack(central);
-    m_paneStack->addPane(Pane::RadarAndConnection, buildRadarAndConnectionPane(), 3);
+    m_paneStack->addPane(Pane::RadarAndConnection, m_views->buildRadarAndConnectionPane(), 3);
     auto *gridPane = new RoundedPane(QStringLiteral("networkGridPane"));
     auto *gridLayout = new QVBoxLayout(gridPane);
     gridLayout->setContentsMargins(6, 6, 6, 6);
     m_grid = new NetworkGridPane(
         {m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(), &m_locate}, gridPane);
     gridLayout->addWidget(m_grid);
-    m_paneStack->addPane(Pane::Grid, gridPane, 5);
-    m_paneStack->addPane(Pane::History, buildHistoryPane(), 3);
-    m_paneStack->addPane(Pane::ExpandedRadar, buildExpandedRadarPane(), 1);
+    m_paneStack->addPane(Pane::Grid, gridPane, 6);
+    m_paneStack->addPane(Pane::History, m_views->buildHistoryPane(), 2);
+    m_paneStack->addPane(Pane::ExpandedRadar, m_views->buildExpandedRadarPane(), 1);
+    m_paneStack->setRadarHooks(m_views->radarHooks());
+    m_views->wire(*m_grid, *m_settingsChange);
+    connect(m_views->connectionPanel(), &ConnectionPanel::enableOrDisable, this,
+            &ViewController::enableOrDisable);
 
     m_layouts = new LayoutModes(*m_paneStack, this);
     m_paneStack->arrangePanes(m_layouts->stack());
@@ -171,54 +185,12 @@ QPushButton *ViewController::buildLogoButton(QWidget *parent) {
     return logo;
 }
 
-QWidget *ViewController::buildRadarAndConnectionPane() {
-    auto *pane = new RoundedPane(QStringLiteral("radarAndConnectionPane"));
-    auto *row = new QHBoxLayout(pane);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addWidget(new PlaceholderView(QStringLiteral("Radar"),
-                                       QStringLiteral("Each network will appear here as a dot, "
-                                                      "closer to the centre the stronger it is."),
-                                       pane),
-                   1);
-    auto *divider = new QFrame(pane);
-    divider->setFrameShape(QFrame::VLine);
-    divider->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::divider)));
-    row->addWidget(divider);
-    m_connection = new ConnectionArea(pane);
-    connect(m_connection->powerButton(), &QPushButton::clicked, this,
-            &ViewController::enableOrDisable);
-    row->addWidget(m_connection, 1);
-    return pane;
-}
-
-QWidget *ViewController::buildHistoryPane() {
-    auto *pane = new RoundedPane(QStringLiteral("signalHistoryPane"));
-    auto *layout = new QVBoxLayout(pane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new PlaceholderView(QStringLiteral("Signal History"),
-                                          QStringLiteral("The signal of every checked network "
-                                                         "will be drawn here over time."),
-                                          pane));
-    return pane;
-}
-
-QWidget *ViewController::buildExpandedRadarPane() {
-    auto *pane = new RoundedPane(QStringLiteral("expandedRadarPane"));
-    auto *layout = new QVBoxLayout(pane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new PlaceholderView(QStringLiteral("Radar"),
-                                          QStringLiteral("The radar will fill this pane."), pane));
-    return pane;
-}
-
 void ViewController::wireCycle() {
     connect(m_ticks.get(), &TickDispatcher::tableTick, this, &ViewController::showTick);
     connect(m_cycle.get(), &ScanCycle::pollingChanged, this, [this] {
         if (m_toolbar->selected() == ToolbarButton::Polling)
             pollingButtonAction();
     });
-    connect(m_grid, &NetworkGridPane::exitLocateRequested, this, &ViewController::exitLocate);
     connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, m_grid,
             &NetworkGridPane::reload);
 }
@@ -244,7 +216,7 @@ void ViewController::wireSource() {
 
 void ViewController::showInterface() {
     setWindowTitle(m_source.windowTitle());
-    m_connection->setAdapterName(m_source.adapterInUse());
+    m_views->connectionPanel()->setAdapterName(m_source.adapterInUse());
     WirelessInterface *iface = m_source.current();
     if (m_poweredSource)
         disconnect(m_poweredSource, nullptr, this, nullptr);
@@ -253,6 +225,7 @@ void ViewController::showInterface() {
         connect(iface, &WirelessInterface::poweredChanged, this, &ViewController::showPowered);
         connect(iface, &WirelessInterface::powerSwitchFinished, this,
                 [this](bool, bool ok, const QString &error) {
+                    m_views->connectionPanel()->setPowerSwitching(false);
                     if (ok)
                         return;
                     const QString reason =
@@ -280,6 +253,7 @@ void ViewController::showEvent(QShowEvent *event) {
     if (m_appeared)
         return;
     m_appeared = true;
+    m_views->startSampling();
     Q_EMIT viewDidAppear();
 }
 
@@ -426,20 +400,22 @@ void ViewController::exportNetworkAction() {
         QMessageBox::critical(this, QStringLiteral("Export Network"), error);
 }
 
-// Locate mode grows with its own view; leaving it empties the located list.
 void ViewController::exitLocate() {
-    m_locate.locateArray.clear();
+    m_views->locateMode().exitLocate();
     Q_EMIT locateExited();
 }
 
 void ViewController::showPowered(bool powered) {
-    m_connection->powerButton()->showLook(PowerButtonLook::forPowered(powered));
+    m_views->connectionPanel()->showPowered(powered);
     m_grid->setAdapterPowered(powered);
 }
 
 // The button shows the new state once the adapter reports it; a refusal
 // shows in the status line.
 void ViewController::enableOrDisable() {
-    if (WirelessInterface *iface = m_source.current())
-        iface->setPowerAsync(!iface->powered());
+    WirelessInterface *iface = m_source.current();
+    if (!iface)
+        return;
+    m_views->connectionPanel()->setPowerSwitching(true);
+    iface->setPowerAsync(!iface->powered());
 }

@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 
-class ConnectionArea;
 class ConnectionTestDialog;
 class DropDownPanelHost;
 class InterfaceSource;
@@ -29,6 +28,7 @@ class SettingsChangeSequence;
 class TickDispatcher;
 class ToolbarStrip;
 class VendorLookup;
+class WindowViews;
 struct ScanTick;
 class WirelessInterface;
 
@@ -62,7 +62,7 @@ public:
     ToolbarStrip *toolbar() const { return m_toolbar; }
     DropDownPanelHost *panelHost() const { return m_panelHost; }
     NetworkGridPane *gridPane() const { return m_grid; }
-    ConnectionArea *connectionArea() const { return m_connection; }
+    WindowViews &views() const { return *m_views; }
     PaneStack *paneStack() const { return m_paneStack; }
     LayoutModes &layouts() const { return *m_layouts; }
     // The rows the table shows, in its order: what an export writes.
@@ -103,9 +103,6 @@ private:
     void buildWindow();
     void buildPaneStack(QWidget *central);
     QPushButton *buildLogoButton(QWidget *parent);
-    QWidget *buildRadarAndConnectionPane();
-    QWidget *buildHistoryPane();
-    QWidget *buildExpandedRadarPane();
     void wireCycle();
     void wireSource();
     void runMenuAction(MenuAction action);
@@ -123,6 +120,7 @@ private:
     std::unique_ptr<PlottingState> m_plotting;
     std::unique_ptr<VendorLookup> m_vendors;
     std::unique_ptr<SettingsChangeSequence> m_settingsChange;
+    std::unique_ptr<WindowViews> m_views;
     LocateState m_locate;
     SavePathChooser m_chooseSavePath;
     ConnectionTestMaker m_makeConnectionTest;
@@ -134,6 +132,5 @@ private:
     PaneStack *m_paneStack = nullptr;
     LayoutModes *m_layouts = nullptr;
     NetworkGridPane *m_grid = nullptr;
-    ConnectionArea *m_connection = nullptr;
     QLabel *m_statusLine = nullptr;
 };

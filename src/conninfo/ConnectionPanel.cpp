@@ -38,8 +38,8 @@ ConnectionPanel::ConnectionPanel(const Preferences &prefs,
     }) {
     setObjectName(QStringLiteral("connectionView"));
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 10, 12, 10);
-    column->setSpacing(8);
+    column->setContentsMargins(12, 6, 12, 6);
+    column->setSpacing(4);
 
     auto *groups = new QHBoxLayout;
     groups->setSpacing(10);
@@ -93,7 +93,7 @@ QFrame *ConnectionPanel::buildGroup(const QString &objectName, const QString &he
                                         " border-radius: 10px; background: white; }")
                              .arg(objectName));
     auto *grid = new QGridLayout(group);
-    grid->setContentsMargins(12, 6, 12, 8);
+    grid->setContentsMargins(12, 4, 12, 4);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(3);
 

@@ -81,6 +81,8 @@ SignalGraph::SignalGraph(QWidget *parent)
     m_plot = new QCustomPlot(this);
     m_plot->setObjectName(QStringLiteral("hostView"));
     m_legend = new SignalLegend(this);
+    // Room for the lines between the axis labels, however short the pane.
+    m_plot->setMinimumHeight(90);
     column->addWidget(m_plot, 1);
     column->addWidget(m_legend);
     configureGraph();
@@ -110,6 +112,13 @@ void SignalGraph::configureGraph() {
         frame->setTickLabels(false);
         frame->grid()->setVisible(false);
     }
+    // A short plot labels every other step, so the Y labels never overlap.
+    connect(m_plot, &QCustomPlot::afterLayout, this, [this] {
+        const double step = m_plot->axisRect()->height() < 100 ? 40.0 : 20.0;
+        const auto ticker = m_plot->yAxis->ticker().dynamicCast<QCPAxisTickerFixed>();
+        if (ticker)
+            ticker->setTickStep(step);
+    });
     m_plot->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_plot, &QWidget::customContextMenuRequested, this, &SignalGraph::showContextMenu);
     connect(m_plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent *event) {

@@ -44,6 +44,12 @@ void SignalHistoryPane::configurePlots(const QString &bssid) {
     m_graph->replot();
 }
 
+void SignalHistoryPane::removeAllPlots() {
+    for (const QString &bssid : m_graph->plottedBssids())
+        m_graph->removePlot(bssid);
+    m_graph->replot();
+}
+
 void SignalHistoryPane::reloadData() {
     for (const QString &bssid : m_graph->plottedBssids())
         m_graph->setPlotValues(bssid, m_history.plotValues(bssid));

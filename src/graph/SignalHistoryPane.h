@@ -21,6 +21,8 @@ public Q_SLOTS:
     void configureAxes();
     // Every line takes its network's current history; the graph is redrawn.
     void reloadData();
+    // Every line and legend label goes (locate mode narrows the graph).
+    void removeAllPlots();
 
 private:
     void configurePlots(const QString &bssid);

@@ -148,6 +148,10 @@ void NetworkGridPane::reload() {
     m_model->reload();
 }
 
+void NetworkGridPane::showList(const NetworkList &records) {
+    m_model->showList(records);
+}
+
 void NetworkGridPane::setAdapterPowered(bool powered) {
     m_model->setAdapterPowered(powered);
 }

@@ -42,8 +42,9 @@ public:
     NetworkList records() const; // the rows shown, in order
 
 public Q_SLOTS:
-    void showTick(const ScanTick &tick); // the tick's one table reload
-    void reload();                       // the rows shown, re-derived
+    void showTick(const ScanTick &tick);       // the tick's one table reload
+    void reload();                             // the rows shown, re-derived
+    void showList(const NetworkList &records); // these rows, in this order
     void setAdapterPowered(bool powered);
 
 Q_SIGNALS:

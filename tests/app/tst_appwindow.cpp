@@ -6,10 +6,18 @@
 #include "app/TickDispatcher.h"
 #include "app/ViewController.h"
 #include "app/WindowPanes.h"
+#include "app/WindowViews.h"
+#include "conninfo/ConnectionPanel.h"
 #include "conntest/ConnectionTestDialog.h"
+#include "graph/SignalGraph.h"
+#include "graph/SignalHistory.h"
+#include "graph/SignalHistoryPane.h"
 #include "netlist/CsvExport.h"
 #include "netlist/NetworkGridPane.h"
+#include "radar/RadarController.h"
+#include "radar/RadarView.h"
 #include "scan/ScanCycle.h"
+#include "scan/sim/SimulatedInterface.h"
 #include "settings/PreferenceStore.h"
 #include "shell/DropDownPanelHost.h"
 #include "shell/PanelEntryButton.h"
@@ -48,6 +56,8 @@ private Q_SLOTS:
     void helpPanelOpensDocuments();
     void tableRoomInShowAll_data();
     void tableRoomInShowAll();
+    void viewsFollowTheTick();
+    void locateNarrowsEveryView();
     void exportWritesWhatTheTableShows();
     void powerButtonFollowsTheAdapter();
     void settingsChangeSwitchesAdapter();
@@ -277,6 +287,74 @@ void TestAppWindow::helpPanelOpensDocuments() {
     QVERIFY(message && message->isVisible() && message->text().contains("not installed"));
 }
 
+// The radar, the panel and the graph show each tick. The graph's sampling
+// passes read the radio's current scan without moving the recording on.
+void TestAppWindow::viewsFollowTheTick() {
+    // The first scan and the one polling starts with.
+    build({scan({"A:-40", "B:-60"}, 1), scan({"A:-40", "B:-50"}, 1), scan({"A:-40", "B:-45"}, 1)});
+    const RadarView *radar = m_window->views().radar().normalView();
+    runJobsUntil([&] { return m_reloads.size() == 2 && radar->plot().size() == 2; });
+    const auto radarTexts = [this] {
+        QStringList texts;
+        for (const RadarMark &mark : m_window->views().radar().normalView()->plot())
+            texts << mark.text;
+        return texts.join(',');
+    };
+    const ConnectionPanel *panel = m_window->views().connectionPanel();
+    QCOMPARE(radarTexts() + " | " + panel->fieldText(ConnectionPanelModel::Ssid) + " " +
+                 panel->fieldText(ConnectionPanelModel::Signal),
+             "A,B | B -50 dBm");
+
+    SignalHistory &history = m_window->views().history();
+    const NetworkModelPtr joined = m_window->cycle().connectedNetwork();
+    for (qsizetype pass = 1; pass <= 5; ++pass) {
+        history.reloadPlotValues();
+        runJobsUntil([&] { return joined->signalStrengthArray.size() == pass; });
+    }
+    const auto *radio = static_cast<SimulatedInterface *>(m_source->current());
+    QCOMPARE(radio->currentScanIndex(), 1);
+    QCOMPARE(joined->signalStrengthArray, QList<qint64>(5, -50));
+
+    m_window->cycle().refresh();
+    runJobsUntil([&] { return m_reloads.size() == 3; });
+    QCOMPARE(radio->currentScanIndex(), 2);
+    QCOMPARE(panel->fieldText(ConnectionPanelModel::Signal), "-45 dBm");
+    QCOMPARE(m_window->views().historyPane()->graph()->plottedBssids(), {joined->bssid});
+}
+
+// Locate from the row menu narrows the radar and the graph to the network;
+// the panel's exit button gives the views back.
+void TestAppWindow::locateNarrowsEveryView() {
+    build({scan({"A:-40", "B:-60", "C:-70"}, 1)});
+    runJobsUntil([&] { return m_reloads.size() == 1; });
+    const NetworkModelPtr c = m_window->tableRows().constLast();
+    QCOMPARE(c->ssid, "C");
+    m_window->locate().locateModel = c;
+    Q_EMIT m_window->gridPane()->locateRequested();
+    const auto state = [this] {
+        QStringList radar;
+        for (const RadarMark &mark : m_window->views().radar().normalView()->plot())
+            radar << mark.text;
+        radar.sort();
+        QStringList rows;
+        for (const NetworkModelPtr &r : m_window->tableRows())
+            rows << r->ssid;
+        return radar.join(',') + " | " + rows.join(',') + " | " +
+               QString::number(m_window->views().historyPane()->graph()->plottedBssids().size()) +
+               (m_window->views().connectionPanel()->exitLocateButton()->isVisibleTo(m_window.get())
+                    ? " exit"
+                    : "");
+    };
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(state(), "C | B,C,A | 1 exit");
+    QTest::mouseClick(m_window->views().connectionPanel()->exitLocateButton(), Qt::LeftButton);
+    QVERIFY(!m_window->locate().isLocating());
+    // The next tick puts every network back on the radar.
+    runJobsUntil([&] { return !m_window->views().radar().normalView()->plot().isEmpty(); });
+    QCOMPARE(state(), "A,B,C | B,A,C | 1");
+}
+
 // Cancelling the save panel writes nothing; otherwise the file holds what the
 // table shows, even while a tick has emptied the display list and its scan is
 // still queued.
@@ -311,7 +389,7 @@ void TestAppWindow::exportWritesWhatTheTableShows() {
 void TestAppWindow::powerButtonFollowsTheAdapter() {
     build({scan({"A:-40"}, 0)});
     runJobsUntil([&] { return m_reloads.size() == 2; });
-    PowerButton *power = m_window->connectionArea()->powerButton();
+    QPushButton *power = m_window->views().connectionPanel()->enableButton();
     QStringList seen{power->text()};
     for (int i = 0; i < 2; ++i) {
         const bool was = m_source->current()->powered();
