@@ -149,7 +149,7 @@ void ViewController::buildPaneStack(QWidget *central) {
         {m_cycle.get(), &m_prefs, m_vendors.get(), m_plotting.get(), &m_locate}, gridPane);
     gridLayout->addWidget(m_grid);
     m_paneStack->addPane(Pane::Grid, gridPane, 6);
-    m_paneStack->addPane(Pane::History, m_views->buildHistoryPane(), 2);
+    m_paneStack->addPane(Pane::History, m_views->buildHistoryPane(), 3);
     m_paneStack->addPane(Pane::ExpandedRadar, m_views->buildExpandedRadarPane(), 1);
     m_paneStack->setRadarHooks(m_views->radarHooks());
     m_views->wire(*m_grid, *m_settingsChange);
@@ -253,8 +253,8 @@ void ViewController::showEvent(QShowEvent *event) {
     if (m_appeared)
         return;
     m_appeared = true;
+    // The graph's one-second sampler starts once the window is first on screen.
     m_views->startSampling();
-    Q_EMIT viewDidAppear();
 }
 
 void ViewController::changeEvent(QEvent *event) {
@@ -402,7 +402,6 @@ void ViewController::exportNetworkAction() {
 
 void ViewController::exitLocate() {
     m_views->locateMode().exitLocate();
-    Q_EMIT locateExited();
 }
 
 void ViewController::showPowered(bool powered) {

@@ -89,12 +89,6 @@ public Q_SLOTS:
     void exitLocate();
     void enableOrDisable();
 
-Q_SIGNALS:
-    // The window is on screen for the first time: the graph's one-second
-    // sampler starts here.
-    void viewDidAppear();
-    void locateExited();
-
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;

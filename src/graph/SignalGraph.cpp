@@ -113,11 +113,15 @@ void SignalGraph::configureGraph() {
         frame->grid()->setVisible(false);
     }
     // A short plot labels every other step, so the Y labels never overlap.
+    // The ticks of this replot are already laid out: a new step shows from
+    // the next one, queued at once.
     connect(m_plot, &QCustomPlot::afterLayout, this, [this] {
         const double step = m_plot->axisRect()->height() < 100 ? 40.0 : 20.0;
         const auto ticker = m_plot->yAxis->ticker().dynamicCast<QCPAxisTickerFixed>();
-        if (ticker)
-            ticker->setTickStep(step);
+        if (!ticker || ticker->tickStep() == step)
+            return;
+        ticker->setTickStep(step);
+        m_plot->replot(QCustomPlot::rpQueuedReplot);
     });
     m_plot->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_plot, &QWidget::customContextMenuRequested, this, &SignalGraph::showContextMenu);
