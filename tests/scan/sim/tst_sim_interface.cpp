@@ -13,14 +13,11 @@ QString bssidOf(int n) {
     return QStringLiteral("00:00:00:00:00:%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 QJsonObject net(int n, const QJsonArray &phy = {4}, const QJsonArray &security = {4}) {
-    return {{"ssid", QStringLiteral("net-%1").arg(n)},
-            {"bssid", bssidOf(n)},
-            {"rssi", -40 - n},
-            {"channel", 6},
-            {"band", 1},
-            {"width", 1},
-            {"phy", phy},
-            {"security", security}};
+    QJsonObject o{{"channel", 6}, {"band", 1}, {"width", 1}, {"phy", phy}, {"security", security}};
+    o.insert("ssid", QStringLiteral("net-%1").arg(n));
+    o.insert("bssid", bssidOf(n));
+    o.insert("rssi", -40 - n);
+    return o;
 }
 QJsonObject scan(const QJsonArray &networks, const QJsonValue &joined = {}) {
     return {{"networks", networks}, {"joined", joined}};
