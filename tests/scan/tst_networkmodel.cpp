@@ -54,7 +54,8 @@ class TestNetworkModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every field of a scanned, a hidden, a joined and an idle record.
+    // Every field of a scanned, a hidden, a joined and an idle record; -100 dBm and below is
+    // the noise floor.
     void records() {
         const ScanResult cafe = withCodes( // a n ac, WPA2 Personal
             "1 4 5", "4",
@@ -66,6 +67,7 @@ private Q_SLOTS:
         QCOMPARE(summary(NetworkModel(*joined(Security::WPAWPA2Personal, PhyMode::AX))),
                  "Home|aa:bb:cc:dd:ee:01|160 MHz|5180|802.11ax|WPA/"
                  "WPA2 Personal|Unknown|Access Point|-48|36|2|6|0|0|0");
+        QCOMPARE(NetworkModel(makeNetwork("N", "b", -99)).networkType, "Access Point");
         QCOMPARE(summary(NetworkModel(FakeInterface())),
                  "-|-|unknown|-1|None|None|Unknown|Access Point|0|0|0|0|0|0|0");
     }
