@@ -48,48 +48,28 @@ class TestNetworkManagerClient : public QObject, NetworkManagerMock {
         return answer.at(1).toBool() ? QStringLiteral("ok") : answer.at(2).toString();
     }
 
+    // Without NetworkManager: availability known, nothing enabled, and switching and scanning
+    // answered later with `error`.
+    void noNetworkManager(NetworkManagerClient &client, const QString &error) {
+        QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(client.availabilityKnown(), WaitMs);
+        QVERIFY(!client.isAvailable() && !client.wirelessEnabled());
+        QCOMPARE(switchWireless(client, true), error);
+        client.requestScan(Wlan0);
+        QCOMPARE(results.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0), QStringList{error}, WaitMs);
+    }
+
 private Q_SLOTS:
     void initTestCase() { startBus(); }
     void cleanupTestCase() { stopBus(); }
     void init() { openConnections(); }
     void cleanup() { closeConnections(); }
 
-    // --- No NetworkManager: an ordinary state, every call answers ---
-    void noNetworkManager_data() {
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("absent from the bus") << false << "NetworkManager is not running";
-        QTest::newRow("connection closed") << true << "the D-Bus connection is not open";
-    }
-    void noNetworkManager() {
-        QFETCH(bool, closed);
-        QFETCH(QString, error);
-        const QString name = QString("closed-%1").arg(m_serial);
-        {
-            const QDBusConnection bus =
-                closed ? QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("none"), name)
-                       : m_clientBus;
-            NetworkManagerClient client(bus);
-            QSignalSpy results(&client, &NetworkManagerClient::scanRequestFinished);
-            QSignalSpy availability(&client, &NetworkManagerClient::availabilityChanged);
-            QTRY_VERIFY_WITH_TIMEOUT(client.availabilityKnown(), WaitMs);
-            QVERIFY(!client.isAvailable());
-            QCOMPARE(client.wirelessEnabled(), std::nullopt);
-            QCOMPARE(switchWireless(client, true), error);
-
-            client.requestScan(Wlan0);
-            QCOMPARE(results.count(), 0); // answered later, never from inside the call
-            QTRY_COMPARE_WITH_TIMEOUT(answers(results, Wlan0), QStringList{error}, WaitMs);
-            // The first answer is announced; without a bus it is known at once.
-            QCOMPARE(availability.count(), closed ? 0 : 1);
-            QVERIFY(closed || !availability.at(0).at(0).toBool());
-        }
-        QDBusConnection::disconnectFromBus(name);
-        // A NetworkManager the user has stopped stays stopped: nothing above activated it.
-        QVERIFY(!QFile::exists(m_activationMarker));
-    }
-
-    void serviceArrivingAndLeavingIsSignalled() {
+    // --- No NetworkManager: an ordinary state, every call answers later with the reason ---
+    // Absent from the bus it is not activated (a NetworkManager the user has stopped stays
+    // stopped), and its arrival and leaving are followed.
+    void networkManagerComesAndGoes() {
         NetworkManagerClient client(m_clientBus);
         QSignalSpy availability(&client, &NetworkManagerClient::availabilityChanged);
         const auto changes = [&] {
@@ -98,6 +78,9 @@ private Q_SLOTS:
                 out += e.at(0).toBool() ? '+' : '-';
             return out + (client.isAvailable() ? " on" : " off");
         };
+        REQUIRE(noNetworkManager(client, "NetworkManager is not running"));
+        QCOMPARE(changes(), "- off");
+        QVERIFY(!QFile::exists(m_activationMarker));
         REQUIRE(startMock());
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("-+ on"), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(client.wirelessEnabled(), std::optional<bool>(true), WaitMs);
@@ -106,6 +89,18 @@ private Q_SLOTS:
         QCOMPARE(client.wirelessEnabled(), std::nullopt);
         REQUIRE(startMock()); // a restart is just another arrival
         QTRY_COMPARE_WITH_TIMEOUT(changes(), QStringLiteral("-+-+ on"), WaitMs);
+    }
+
+    void closedConnection() {
+        const QString name = QString("closed-%1").arg(m_serial);
+        {
+            NetworkManagerClient client(
+                QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("none"), name));
+            QSignalSpy availability(&client, &NetworkManagerClient::availabilityChanged);
+            REQUIRE(noNetworkManager(client, "the D-Bus connection is not open"));
+            QCOMPARE(availability.count(), 0); // known at once: nothing to announce
+        }
+        QDBusConnection::disconnectFromBus(name);
     }
 
     // --- Scan requests ---
