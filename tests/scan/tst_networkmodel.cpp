@@ -73,7 +73,8 @@ private Q_SLOTS:
     }
 
     // Scanned: the highest PHY mode and the lowest (weakest) security code supported, so a
-    // network also open reads "None"; codes outside the known ones read "Unknown".
+    // network also open reads "None"; codes 3 and 8 keep their trailing blank there (the
+    // interface's text is trimmed); codes outside the known ones read "Unknown".
     void modeAndSecurityTexts() {
         QCOMPARE(texts({"1 2 3 4 5 6 7", "", "0 3", "4 8"},
                        [](const char *set) {
@@ -82,13 +83,13 @@ private Q_SLOTS:
                                         NetworkModel::networkModeForNetwork(n));
                        }),
                  "802.11be|None|802.11g|802.11n");
-        QCOMPARE(texts({"11 4", "14 0", "15 14", ""},
+        QCOMPARE(texts({"11 4", "14 0", "15 14", "", "3", "8"},
                        [](const char *set) {
                            const ScanResult n = withCodes("", set);
                            return agree(NetworkModel(n).security,
                                         NetworkModel::securityStringForNetwork(n));
                        }),
-                 "WPA2 Personal|None|OWE|Unknown");
+                 "WPA2 Personal|None|OWE|Unknown|WPA/WPA2 Personal |WPA/WPA2 Enterprise ");
         QCOMPARE(texts({-1, 8, 16},
                        [](int code) {
                            const auto iface = joined(code, code);

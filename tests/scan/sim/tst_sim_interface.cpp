@@ -106,7 +106,8 @@ private Q_SLOTS:
         QCOMPARE(iface->scansPlayed(), got.size());
     }
 
-    // A failed scan still moves the recording on, and its joined network shows.
+    // A failed scan still moves the recording on, and its joined network shows; a scenario
+    // that does not read gives no interface.
     void errorScans() {
         auto iface = numberedScans(3, "cycle", {1});
         QVERIFY(iface);
@@ -117,6 +118,8 @@ private Q_SLOTS:
         QVERIFY2(error.contains("scans[1]") && error.contains("n.json"), qPrintable(error));
         QCOMPARE(iface->bssid(), bssidOf(1));
         QCOMPARE(QList<int>({play(*iface), play(*iface), play(*iface)}), QList<int>({2, 0, -1}));
+        QVERIFY(!SimulatedInterface::fromJson("{\"scans\": []}", "x.json", &error));
+        QCOMPARE(error, "x.json: scans: must hold at least one scan");
     }
 
     // The highest PHY and the lowest (weakest) security code stand for the link; results keep

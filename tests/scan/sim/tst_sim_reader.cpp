@@ -87,6 +87,7 @@ private Q_SLOTS:
             "interface.name: must be 1 to 15");
         bad("repeat unknown word", doc(one, {}, R"("repeat": "forever")"),
             "repeat: must be \"last\" or \"cycle\", not \"forever\"");
+        bad("scans missing", R"({"repeat": "last"})", "scans: missing");
         bad("scans empty", R"({"scans": []})", "scans: must hold at least one scan");
         bad("networks missing", R"({"scans": [{"joined": null}]})", "scans[0].networks: missing");
         bad("joined absent", doc(one, R"("joined": "00:11:22:aa:bb:cf")"),
