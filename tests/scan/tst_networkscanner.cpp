@@ -39,34 +39,28 @@ class TestNetworkScanner : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The joined network is listed once, first, from the interface's own view.
-    void joinedNetworkListedOnceAndFirst() {
+    // The joined network is listed once, first, from the interface's own view; not joined,
+    // the idle record leads and a null BSSID does not match it. A failure calls back once
+    // with nothing and the reason, and is logged.
+    void listsAndFailures() {
         FakeInterface iface;
         const ScanResult home = makeNetwork("Home", "aa:bb:cc:dd:ee:01", -45);
+        const ScanResult cafe = makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70);
         iface.join(home, Security::WPA2Personal, PhyMode::AC);
         iface.joinedRssi = -47;
-        iface.queueScan({makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70), home,
-                         makeNetwork(QString(), "aa:bb:cc:dd:ee:03", -80)});
-        NetworkScanner scanner(iface);
-        QCOMPARE(scan(scanner, this), "1:Home/01/-47 Cafe/02/-70 -/03/-80");
-        QCOMPARE(iface.scanCount, 1);
-    }
-
-    // Not joined: the idle record leads, and a null BSSID does not match it.
-    // A failure calls back once with nothing and the reason, and is logged.
-    void idleInterfaceAndFailures() {
-        FakeInterface iface;
-        iface.queueScan(
-            {makeNetwork("Cafe", "aa:bb:cc:dd:ee:02", -70), makeNetwork("Odd", QString(), -60)});
+        iface.queueScan({cafe, home, makeNetwork(QString(), "aa:bb:cc:dd:ee:03", -80)});
+        iface.queueScan({cafe, makeNetwork("Odd", QString(), -60)});
         iface.queueError("gone");
         iface.queueError(QString());
-        QCOMPARE(scan(*std::make_unique<NetworkScanner>(iface), this),
-                 "1:-/-/0 Cafe/02/-70 Odd/-/-60");
         NetworkScanner scanner(iface);
+        QCOMPARE(scan(scanner, this), "1:Home/01/-47 Cafe/02/-70 -/03/-80");
+        iface.leave();
+        QCOMPARE(scan(scanner, this), "1:-/-/0 Cafe/02/-70 Odd/-/-60");
         QTest::ignoreMessage(QtInfoMsg, "gone");
         QCOMPARE(scan(scanner, this), "1:-gone");
         QTest::ignoreMessage(QtInfoMsg, "scan failed");
         QCOMPARE(scan(scanner, this), "1:-scan failed");
+        QCOMPARE(iface.scanCount, 4);
     }
 
     // A caller gone before the answer is not called back; the scanner itself

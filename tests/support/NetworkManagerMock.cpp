@@ -5,16 +5,6 @@
 #include <csignal>
 #include <sys/prctl.h>
 
-const QString NetworkManagerMock::Nm = QStringLiteral("org.freedesktop.NetworkManager");
-const QString NetworkManagerMock::ManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
-const QString NetworkManagerMock::TemplateRoot = QStringLiteral("/org/freedesktop");
-const QString NetworkManagerMock::MockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-const QString NetworkManagerMock::Properties = QStringLiteral("org.freedesktop.DBus.Properties");
-const char *const NetworkManagerMock::NotAllowed =
-    "org.freedesktop.NetworkManager.Device.NotAllowed";
-const char *const NetworkManagerMock::PermissionDenied =
-    "org.freedesktop.NetworkManager.PermissionDenied";
-
 namespace {
 
 // Debian's python3-dbusmock lives in the system interpreter, which may not be first on PATH.

@@ -4,24 +4,34 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariantList>
 #include <memory>
+
+// Stops the calling test function when a helper it called has failed.
+#define REQUIRE(call)                                                                              \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
 
 // NetworkManager as python-dbusmock's template plays it, on a private D-Bus daemon that the
 // test starts and stops itself, so the machine's own NetworkManager is never touched. A test
 // class derives from it and calls startBus/stopBus from initTestCase/cleanupTestCase and
 // openConnections/closeConnections from init/cleanup. Helpers report a failure through
-// QTest; the caller returns when QTest::currentTestFailed().
+// QTest; the caller wraps them in REQUIRE.
 class NetworkManagerMock {
 public:
-    static const QString Nm;          // the bus name
-    static const QString ManagerPath; // the manager's object
+    static inline const QString Nm = QStringLiteral("org.freedesktop.NetworkManager");
+    static inline const QString ManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
     // The template's main object carries its helpers (AddWiFiDevice, SetProperty).
-    static const QString TemplateRoot;
-    static const QString MockInterface;
-    static const QString Properties;
-    static const char *const NotAllowed;
-    static const char *const PermissionDenied;
+    static inline const QString TemplateRoot = QStringLiteral("/org/freedesktop");
+    static inline const QString MockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
+    static inline const QString Properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    static constexpr const char *NotAllowed = "org.freedesktop.NetworkManager.Device.NotAllowed";
+    static constexpr const char *PermissionDenied =
+        "org.freedesktop.NetworkManager.PermissionDenied";
     // Upper bound for a process to start or a reply to come; generous because sanitizers and
     // a shared machine slow everything down. Waits end as soon as the awaited thing happens.
     static constexpr int WaitMs = 20000;

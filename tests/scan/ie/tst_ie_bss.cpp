@@ -108,43 +108,33 @@ private slots:
         row("DS 32", 0, E().ds(32), "ch=32@5");
         row("DS 177", 0, E().ds(177), "ch=177@5");
         row("DS 178 alone", 0, E().ds(178), "ch=0@?");
-        row("HE 6 GHz primary", 0, he6(2), "ch=37@6");
-        row("DS before HE 6 GHz", 0, E().ds(1).raw(he6(2)), "ch=1@2.4");
         row("HE 6 GHz primary 0", 0, E().heOp(false, false, E::sixGhzInfo(0, 2, 7)), "ch=0@?");
-        // Width: EHT, HE 6 GHz, VHT in turn, then HT, then 20 MHz in a known band.
         row("nothing, band unknown", 0, {}, "width=?");
+        // Width: EHT, HE 6 GHz, VHT in turn, then HT, then 20 MHz in a known band.
         row("nothing, 2.4 GHz", 2437, {}, "width=20");
         row("HT40 above", 2412, E().htOp(1, 1, true), "width=40");
         row("HT40 below", 2432, E().htOp(5, 3, true), "width=40");
         row("HT offset without width bit", 2412, E().htOp(1, 1, false), "width=20");
         row("HT reserved offset 2", 2412, E().htOp(1, 2, true), "width=20");
-        row("VHT80", 5180, E().htOp(36, 1, true).vhtOp(1, 42), "width=80");
         row("VHT160 CCFS1 8 above", 5180, E().vhtOp(1, 42, 50), "width=160");
         row("VHT160 CCFS1 8 below", 5180, E().vhtOp(1, 50, 42), "width=160");
         row("VHT CCFS1 7 apart", 5180, E().vhtOp(1, 42, 49), "width=80");
         row("VHT CCFS1 9 apart", 5180, E().vhtOp(1, 42, 51), "width=80");
-        row("VHT old 160", 5180, E().vhtOp(2, 50), "width=160");
         row("VHT old 80+80", 5180, E().vhtOp(3, 42, 106), "width=160");
-        row("VHT 0 leaves HT40", 5180, E().htOp(36, 1, true).vhtOp(0, 0), "width=40");
         row("VHT reserved 4 leaves HT", 5180, E().htOp(36).vhtOp(4, 42), "width=20");
         row("VHT80 claimed on 2.4 GHz", 2437, E().htOp(6).vhtOp(1, 42), "width=20");
-        row("HE 6 GHz 20", 6135, he6(0), "width=20");
         row("HE 6 GHz after VHT info", 6135, he6(2, true), "width=80");
         row("HE 6 GHz after co-hosted", 6135, he6(3, false, true), "width=160");
         row("HE without 6 GHz info leaves VHT", 5180, E().heOp(true).vhtOp(1, 42), "width=80");
         row("HE 6 GHz info cut short", 6135,
             E().extension(36, E::bytes({0, 0, 2, 0x2a, 0xfc, 0xff, 37, 2, 39, 47})), "width=20");
-        row("HE 6 GHz over VHT", 6135, E().vhtOp(1, 42).raw(he6(3)), "width=160");
         row("EHT 20 over VHT", 5180, E().vhtOp(1, 42).ehtOp(0, 36), "width=20");
-        row("EHT 320", 6135, he6(3).ehtOp(4, 47, 63), "width=320");
         row("EHT reserved 5 leaves HE", 6135, he6(3).ehtOp(5, 47), "width=160");
         row("EHT without information leaves HE", 6135,
             he6(2).extension(106, E::bytes({0, 0x44, 0x44, 0x44, 0x44})), "width=80");
         row("EHT information cut short", 6135,
             he6(2).extension(106, E::bytes({1, 0x44, 0x44, 0x44, 0x44, 4, 47})), "width=80");
         // PHY set: legacy from the rates by band, the rest from capabilities.
-        row("802.11g only", 2412, E().rates({0x8c, 0x12, 0x98, 0x24}).extRates({0xb0, 0x6c}),
-            "phy=g");
         row("5.5 Mb/s is DSSS, 22 Mb/s PBCC neither", 2412, E().rates({0x8b, 0x2c}), "phy=b");
         row("HT Capabilities one short", 2437, E(kRatesB).element(45, QByteArray(25, 0)), "phy=b");
         row("5 GHz without rates", 5180, {}, "phy=a");
@@ -156,28 +146,22 @@ private slots:
             row(name, 2437, ies, expect, capability);
         };
         sec("OWE transition element with privacy is WEP", E().oweTransition("owe"), "sec=WEP");
-        sec("WPA-PSK", E().wpa({2}), "sec=WPA");
         sec("PSK and SAE", E().rsn({2, 8}, 0x80), "sec=WPA2/WPA3");
         sec("WPA-PSK, RSN-PSK and SAE", E().wpa({2}).rsn({2, 8}), "sec=WPA/WPA2,WPA2,WPA2/WPA3");
-        sec("WPA-PSK and SAE", E().wpa({2}).rsn({8}), "sec=WPA,WPA3");
         sec("WPA-802.1X", E().wpa({1}), "sec=WPA-Ent");
         sec("WPA and RSN 802.1X", E().wpa({1}).rsn({1}), "sec=WPA/WPA2-Ent,WPA2-Ent");
         sec("RSN without AKM list", E().element(48, E::suites("\x00\x0f\xac", 4, {}).left(6)),
             "sec=WPA2-Ent");
-        // WPA3 modes: 0x80 is PMF capable, 0xc0 required.
         sec("FT-PSK and FT-SAE, PMF capable", E().rsn({4, 9}, 0x80), "sec=WPA2/WPA3");
+        // WPA3 modes: 0x80 is PMF capable, 0xc0 required.
         sec("PSK-SHA256 and SAE, PMF required", E().rsn({6, 8}, 0xc0), "sec=WPA2/WPA3");
         sec("SAE-PK: SAE with the RSNXE", E().rsn({8}, 0xc0).element(244, {0x60}), "sec=WPA3");
         sec("802.1X-SHA256 alone, PMF required", E().rsn({5}, 0xc0), "sec=WPA3-Ent");
-        sec("FT-802.1X and 802.1X-SHA256, PMF required", E().rsn({3, 5}, 0xc0), "sec=WPA3-Ent");
         sec("802.1X and 802.1X-SHA256, PMF capable", E().rsn({1, 5}, 0x80),
             "sec=WPA2-Ent,WPA3-Ent");
-        sec("802.1X, FT and SHA256 without PMF", E().rsn({1, 3, 5}), "sec=WPA2-Ent");
         sec("802.1X-SHA256, PMF only capable", E().rsn({5}, 0x80), "sec=WPA2-Ent");
         sec("FT-802.1X alone", E().rsn({3}, 0xc0), "sec=WPA2-Ent");
         sec("192-bit with its FT", E().rsn({12, 13}, 0xc0), "sec=WPA3-Ent");
-        sec("802.1X and Suite B 192", E().rsn({1, 12}), "sec=WPA2-Ent,WPA3-Ent");
-        sec("PSK and 802.1X", E().rsn({1, 2}), "sec=WPA2,WPA2-Ent");
         sec("RSN without privacy bit", E().rsn({2}), "sec=WPA2", kEss);
         sec("RSN of one octet is ignored", E().element(48, {1}), "sec=WEP");
         sec("unreadable RSN beside WPA-PSK",
@@ -189,13 +173,11 @@ private slots:
         row("selectors and zero dropped, 120 and 127 kept", 2412,
             E().rates({0x8c, 0xff, 0xf9, 0xf8, 0x7f, 0x80, 0}).extRates({0xfb}),
             "rates=6000,60000,63500");
-        row("country lower case", 2412, E().country("jp"), "cc=jp");
         row("country digits", 2412, E().country("12"), "cc=none");
         row("country of 2 octets", 2412, E().element(7, "DE"), "cc=none");
         row("country at 3 octets", 2412, E().element(7, "DEI"), "cc=DE");
         row("load above 255 stations", 2412, E().bssLoad(300, 255), "load=300/255");
         // Whole beacons.
-        const QByteArray six160 = E::sixGhzInfo(37, 3, 39, 47);
         row("2.4 GHz HT40 WPA2-PSK", 2437,
             bg("HomeNet", 6).country("DE").rsn({2}).ht(6, 1).vendor("\x00\x50\xf2", 2, "\1\1"),
             "ssid=HomeNet ch=6@2.4 width=40 phy=b,g,n sec=WPA2 gen=ht cc=DE load=-1/-1", kPrivate);
@@ -203,28 +185,9 @@ private slots:
             a("Lab-5G", 36).country("US").bssLoad(3, 51).rsn({8}, 0xc0).ht(36, 1).vht(1, 42),
             "ssid=Lab-5G ch=36@5 width=80 phy=a,n,ac sec=WPA3 gen=ht,vht cc=US load=3/51",
             kPrivate);
-        row("6 GHz EHT320 without frequency", 0,
-            E().ssid("Studio7")
-                .element(1, kOfdm)
-                .rsn({24}, 0xc0)
-                .heCap()
-                .heOp(false, false, six160)
-                .ehtCap()
-                .ehtOp(4, 47, 63),
+        const E studio = E().ssid("Studio7").element(1, kOfdm).rsn({24}, 0xc0).heCap();
+        row("6 GHz EHT320 without frequency", 0, E(studio).raw(he6(3)).ehtCap().ehtOp(4, 47, 63),
             "ssid=Studio7 ch=37@6 width=320 phy=ax,be sec=WPA3 gen=he,eht", kPrivate);
-        row("802.11b only", 2412, E().ssid("OldCam").raw(kRatesB).ds(1),
-            "ssid=OldCam ch=1@2.4 width=20 phy=b sec=open gen=none cc=none", 0x0021);
-        row("WPA/WPA2 mixed", 2462, bg("Shop", 11).wpa({2}).rsn({2}).ht(11),
-            "ch=11@2.4 width=20 phy=b,g,n sec=WPA/WPA2,WPA2", kPrivate);
-        row("enterprise with FT", 5500,
-            a("Corp", 100)
-                .bssLoad(41, 200)
-                .rsn({1, 3}, 0x80)
-                .ht(100, 1)
-                .vht(1, 106, 114)
-                .heCap()
-                .heOp(),
-            "ch=100@5 width=160 phy=a,n,ac,ax sec=WPA2-Ent gen=ht,vht,he load=41/200", kPrivate);
         row("OWE transition, open half", 2412, bg("Cafe", 1).ht(1).oweTransition(""),
             "ssid=Cafe sec=open,OWE-transition");
         row("OWE transition, OWE half", 2412, bg("", 1).rsn({18}, 0xc0).ht(1).oweTransition("Cafe"),
@@ -238,11 +201,8 @@ private slots:
         row("33-octet SSID", 2412, E().ssid(QByteArray(33, 'a')), "ssid=(hidden)");
         row("SSID control bytes", 2412, E().ssid("a\x1b[2Jb"), "ssid=a\\x1b[2Jb");
     }
-    void describe() { check(); }
-
-private:
     // Compares only the facts a row names.
-    static void check() {
+    void describe() {
         QFETCH(int, capability);
         QFETCH(int, frequency);
         QFETCH(QByteArray, ies);

@@ -121,7 +121,6 @@ private slots:
         row("mBm just under half", Bss, mbm(-4549), "- ch0/0 -45");
         row("mBm positive", Bss, mbm(150), "- ch0/0 2");
         row("percent 0", Bss, percent(0), "- ch0/0 -100%");
-        row("percent 100", Bss, percent(100), "- ch0/0 -50%");
         row("percent over the scale", Bss, percent(200), "- ch0/0 -50%");
         row("mBm preferred over percent", Bss,
             bss({num<quint8>(NL80211_BSS_SIGNAL_UNSPEC, 90), num(NL80211_BSS_SIGNAL_MBM, -6100)}),
@@ -129,10 +128,8 @@ private slots:
         row("authenticated only", Bss, status(NL80211_BSS_STATUS_AUTHENTICATED), "- ch0/0 0");
         row("associated", Bss, status(NL80211_BSS_STATUS_ASSOCIATED), "- ch0/0 0 joined");
         row("ibss joined", Bss, status(NL80211_BSS_STATUS_IBSS_JOINED), "- ch0/0 0 joined");
-        row("unknown status", Bss, status(9), "- ch0/0 0");
         // Malformed entries are skipped with a reason, never read past the end.
         row("no BSS nest", Bss, msg({u32(NL80211_ATTR_IFINDEX, 3)}), "skip: no BSS attribute");
-        row("empty message", Bss, {}, "skip: no BSS attribute");
         row("short BSSID", Bss, bss({}, QByteArray::fromHex("0200000003")),
             "skip: BSSID is 5 bytes");
         row("long BSSID", Bss, bss({}, QByteArray::fromHex("0200000003aabb")),
@@ -229,6 +226,7 @@ private slots:
         QVERIFY(skipped > 0);
     }
 
+    // 80+80 counts as 160; widths without a code (10 MHz, unknown) read 0.
     void channelWidths() {
         const int widths[] = {
             NL80211_CHAN_WIDTH_20_NOHT, NL80211_CHAN_WIDTH_20,    NL80211_CHAN_WIDTH_40,

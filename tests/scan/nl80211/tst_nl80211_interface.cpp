@@ -1,7 +1,9 @@
 // The nl80211 interface over a stand-in kernel: its requests run on the worker thread and
-// answer through the event loop; power without NetworkManager goes through rfkill.
+// answer through the event loop; power without NetworkManager goes through rfkill, read from
+// sysfs and /dev/rfkill on a fake tree.
 #include "FakeKernel.h"
 #include "scan/nl80211/Nl80211Interface.h"
+#include "scan/nl80211/RadioPower.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -147,6 +149,62 @@ private Q_SLOTS:
         QCOMPARE(finished.at(0), (QList<QVariant>{true, true, QString()}));
         QCOMPARE(changes.count(), 2);
         QVERIFY(iface->powered());
+    }
+
+    // The wiphy's rfkill switch ("soft hard", "" for none) and the interface's up flag
+    // (garbage or absent: unknown).
+    void readState() {
+        QTemporaryDir root;
+        QStringList got;
+        for (const QByteArray state : {"00", "10", "01", ""}) {
+            const QString phy = root.filePath("class/net/wlan%1/phy80211").arg(got.size());
+            QDir().mkpath(phy);
+            if (!state.isEmpty()) {
+                writeFile(phy + "/rfkill3/soft", state.left(1) + '\n');
+                writeFile(phy + "/rfkill3/hard", state.mid(1) + '\n');
+            }
+            const auto s =
+                nl80211::rfkillState(QStringLiteral("wlan%1").arg(got.size()), root.path());
+            got << (s ? QStringLiteral("%1%2").arg(s->softBlocked).arg(s->hardBlocked)
+                      : QStringLiteral("-"));
+        }
+        QCOMPARE(got.join(' '), "00 10 01 -");
+        QString flags;
+        for (const char *content : {"0x1003\n", "0x1002\n", "garbage\n", ""}) {
+            const QString name = QStringLiteral("eth%1").arg(flags.size());
+            if (*content)
+                writeFile(root.filePath("class/net/%1/flags").arg(name), content);
+            const auto up = nl80211::interfaceUp(name, root.path());
+            flags += up ? (*up ? 'U' : 'd') : '-';
+        }
+        QCOMPARE(flags, "Ud--");
+    }
+
+    // RFKILL_OP_CHANGE_ALL (3) on RFKILL_TYPE_WLAN (1), in the 8-byte version-1 event; a
+    // device that cannot be opened is named in the error.
+    void rfkillWriteBlocksEveryWlanRadio() {
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("rfkill"));
+        QStringList events;
+        for (bool on : {false, true}) {
+            writeFile(device, {});
+            QString error;
+            QVERIFY2(nl80211::setWlanRfkill(on, &error, device), qPrintable(error));
+            QFile f(device);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray written = f.readAll();
+            rfkill_event e{};
+            std::memcpy(&e, written.constData(), std::min(sizeof e, size_t(written.size())));
+            events << QStringLiteral("%1:%2/%3/%4")
+                          .arg(written.size())
+                          .arg(e.op)
+                          .arg(e.type)
+                          .arg(e.soft);
+        }
+        QCOMPARE(events.join(' '), "8:3/1/1 8:3/1/0");
+        QString error;
+        QVERIFY(!nl80211::setWlanRfkill(false, &error, QStringLiteral("/nonexistent/rfkill")));
+        QVERIFY2(error.contains(QStringLiteral("/nonexistent/rfkill")), qPrintable(error));
     }
 };
 

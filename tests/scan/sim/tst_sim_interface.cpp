@@ -1,3 +1,5 @@
+#include "scan/WifiCodes.h"
+#include "scan/sim/ScenarioReader.h"
 #include "scan/sim/SimulatedInterface.h"
 
 #include <QJsonArray>
@@ -11,14 +13,11 @@ QString bssidOf(int n) {
     return QStringLiteral("00:00:00:00:00:%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 QJsonObject net(int n, const QJsonArray &phy = {4}, const QJsonArray &security = {4}) {
-    return {{"ssid", QStringLiteral("net-%1").arg(n)},
-            {"bssid", bssidOf(n)},
-            {"rssi", -40 - n},
-            {"channel", 6},
-            {"band", 1},
-            {"width", 1},
-            {"phy", phy},
-            {"security", security}};
+    QJsonObject o{{"channel", 6}, {"band", 1}, {"width", 1}, {"phy", phy}, {"security", security}};
+    o.insert("ssid", QStringLiteral("net-%1").arg(n));
+    o.insert("bssid", bssidOf(n));
+    o.insert("rssi", -40 - n);
+    return o;
 }
 QJsonObject scan(const QJsonArray &networks, const QJsonValue &joined = {}) {
     return {{"networks", networks}, {"joined", joined}};
@@ -87,7 +86,6 @@ private Q_SLOTS:
             QTest::newRow(name) << count << QString(repeat) << QString(played);
         };
         row("last keeps the last", 3, "last", "0 1 2 2 2");
-        row("default is last", 3, nullptr, "0 1 2 2 2");
         row("cycle wraps", 3, "cycle", "0 1 2 0 1 2 0");
         row("single scan cycle", 1, "cycle", "0 0 0");
     }
@@ -108,18 +106,8 @@ private Q_SLOTS:
         QCOMPARE(iface->scansPlayed(), got.size());
     }
 
-    void resultsKeepFileOrder() {
-        auto iface = load({scan({net(7), net(2), net(5), net(1)})});
-        QVERIFY(iface);
-        const auto results = iface->playNextScan(nullptr);
-        QVERIFY(results);
-        QStringList order;
-        for (const ScanResult &r : *results)
-            order << r.bssid.right(1);
-        QCOMPARE(order.join(' '), "7 2 5 1");
-    }
-
-    // A failed scan still moves the recording on, and its joined network shows.
+    // A failed scan still moves the recording on, and its joined network shows; a scenario
+    // that does not read gives no interface.
     void errorScans() {
         auto iface = numberedScans(3, "cycle", {1});
         QVERIFY(iface);
@@ -130,30 +118,23 @@ private Q_SLOTS:
         QVERIFY2(error.contains("scans[1]") && error.contains("n.json"), qPrintable(error));
         QCOMPARE(iface->bssid(), bssidOf(1));
         QCOMPARE(QList<int>({play(*iface), play(*iface), play(*iface)}), QList<int>({2, 0, -1}));
+        QVERIFY(!SimulatedInterface::fromJson("{\"scans\": []}", "x.json", &error));
+        QCOMPARE(error, "x.json: scans: must hold at least one scan");
     }
 
-    // The highest PHY and the lowest (weakest) security code stand for the link.
+    // The highest PHY and the lowest (weakest) security code stand for the link; results keep
+    // the file's order. Not joined: null texts and zeros, never the previous network.
     void joinedNetwork() {
-        auto iface = load({scan({net(1), net(9, {2, 3}, {13, 11, 4})}, "00:00:00:00:00:09")},
+        auto iface = load({scan({net(9, {2, 3}, {13, 11, 4}), net(1)}, bssidOf(9)),
+                           scan({net(2)}, QJsonValue::Null)},
                           {{"interface", QJsonObject{{"name", "wlp3s0"}}}});
         QVERIFY(iface);
-        QCOMPARE(iface->interfaceName(), "wlp3s0");
-        QCOMPARE(joined(*iface), "net-9 00:00:00:00:00:09 -49 6 1 1 3 4");
+        QCOMPARE(iface->interfaceName() + ' ' + joined(*iface),
+                 "wlp3s0 net-9 00:00:00:00:00:09 -49 6 1 1 3 4");
         const auto results = iface->playNextScan(nullptr);
-        QVERIFY(results && results->size() == 2 && !results->at(0).associated &&
-                results->at(1).associated);
-    }
-
-    // Not joined: null texts and zeros, never the previous network.
-    void notJoined() {
-        auto iface = load({scan({net(1)}, QJsonValue::Null), scan({net(2)}, bssidOf(2)), scan({})});
-        QVERIFY(iface);
-        QCOMPARE(joined(*iface), kNotJoined);
-        QVERIFY(iface->playNextScan(nullptr));
-        QCOMPARE(joined(*iface), kNotJoined);
+        QVERIFY(results && results->size() == 2 && results->at(0).associated &&
+                results->at(1).bssid == bssidOf(1) && !results->at(1).associated);
         QCOMPARE(play(*iface), 2);
-        QCOMPARE(iface->bssid(), bssidOf(2));
-        QVERIFY(iface->playNextScan(nullptr));
         QCOMPARE(joined(*iface), kNotJoined);
     }
 
@@ -215,12 +196,48 @@ private Q_SLOTS:
         QCOMPARE(iface->readStatistics().heard, QStringList{bssidOf(1)});
     }
 
-    void badScenarioGivesNoInterface() {
+    // The bundled demo is what a user without Wi-Fi sees first. It plays round, joined to
+    // HomeNet throughout, on consistent channels, with a hidden network, every band, a
+    // network gone long enough to age out, and recorded beacon bodies the parser reads.
+    void demoScenario() {
         QString error;
-        QVERIFY(!SimulatedInterface::fromJson("{\"scans\": []}", "x.json", &error));
-        QCOMPARE(error, "x.json: scans: must hold at least one scan");
-        QVERIFY(!SimulatedInterface::fromFile("/nonexistent/s.json", &error));
-        QVERIFY(error.startsWith("/nonexistent/s.json: "));
+        const auto demo = readScenarioFile(SimulatedInterface::demoScenarioPath(), &error);
+        auto iface = SimulatedInterface::fromFile(SimulatedInterface::demoScenarioPath(), &error);
+        QVERIFY2(demo && iface, qPrintable(error));
+        QVERIFY(iface->powered() && iface->ssid() == "HomeNet");
+        for (int i = 0; i <= demo->scans.size(); ++i)
+            QVERIFY2(iface->playNextScan(&error), qPrintable(error));
+        QCOMPARE(iface->currentScanIndex(), 0);
+        QSet<int> bands;
+        QMap<QString, int> lastHeard; // by BSSID
+        bool hidden = false;
+        int longestGap = 0;
+        for (int i = 0; i < demo->scans.size(); ++i) {
+            const ScenarioScan &scan = demo->scans[i];
+            QVERIFY(!scan.error && scan.networks.value(scan.joinedIndex).ssid == "HomeNet");
+            for (const ScanResult &r : scan.networks) {
+                QCOMPARE(r.frequencyMhz, channelFrequencyMhz(r.channelBand, r.channelNumber));
+                bands << r.channelBand;
+                hidden = hidden || r.ssid.isNull();
+                longestGap = std::max(longestGap, i - lastHeard.value(r.bssid, i) - 1);
+                lastHeard[r.bssid] = i;
+            }
+        }
+        QVERIFY(hidden && bands.size() == 3);
+        QVERIFY2(longestGap >= 6, qPrintable(QString::number(longestGap)));
+        QFile file(SimulatedInterface::demoScenarioPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray first =
+            QJsonDocument::fromJson(file.readAll())["scans"][0]["networks"].toArray();
+        int raw = 0;
+        for (qsizetype i = 0; i < first.size(); ++i) {
+            const ScanResult &r = demo->scans.at(0).networks.at(i);
+            if (first.at(i).toObject().contains("ies") && ++raw)
+                QVERIFY2(!r.ssid.isEmpty() && r.phyModes.any() && r.securityModes.any() &&
+                             r.channelWidth != ChannelWidth::Unknown,
+                         qPrintable(r.bssid));
+        }
+        QVERIFY(raw >= 2);
     }
 };
 

@@ -70,19 +70,8 @@ private Q_SLOTS:
         bad("syntax error line and column", "{\n  \"scans\": [\n    {,\n",
             "test.json: line 3, column 6: unterminated object");
         bad("top level array", "[]", "top level: must be an object, not an array");
-        // Syntax errors anywhere are Qt's, at the place Qt gives.
-        bad("missing comma between scans", R"({"scans": [{"error": true} {"error": true}]})",
-            "test.json: line 1, column 28: missing value separator");
-        bad("comma before a scan's end", R"({"scans": [{"error": true,}]})",
-            "line 1, column 27: object is missing after a comma");
-        bad("missing colon", R"({"scans" [{"error": true}]})",
-            "line 1, column 10: missing name separator");
-        bad("broken value in a network", R"({"scans": [{"networks": [{"rssi": -6-0}]}]})",
-            "line 1, column 37: unterminated object");
-        bad("unterminated scan list", R"({"scans": [{"error": true})", "unterminated array");
         bad("garbage after the document", "{\"scans\": []}\n x",
             "line 2, column 1: garbage at the end");
-        bad("top level number", " 5", "line 1, column 2: illegal value");
         // Caps keep the memory a file can take to a few times its size.
         QByteArray scans = R"({"scans": [)";
         for (int i = 0; i < 100000; ++i)
@@ -100,8 +89,6 @@ private Q_SLOTS:
             "repeat: must be \"last\" or \"cycle\", not \"forever\"");
         bad("scans missing", R"({"repeat": "last"})", "scans: missing");
         bad("scans empty", R"({"scans": []})", "scans: must hold at least one scan");
-        bad("scan not object", R"({"scans": [{"networks": []}, 7]})",
-            "scans[1]: must be an object, not a number");
         bad("networks missing", R"({"scans": [{"joined": null}]})", "scans[0].networks: missing");
         bad("joined absent", doc(one, R"("joined": "00:11:22:aa:bb:cf")"),
             "scans[0].joined: 00:11:22:aa:bb:cf is not among this scan's networks");
@@ -166,38 +153,28 @@ private Q_SLOTS:
         QCOMPARE(scans.join(" | "), "1 | 1 | 2 | 1 | 2");
     }
 
-    void unreadableFile() {
-        QTemporaryDir dir;
-        const QString fifo = dir.filePath("fifo.json"); // opening it would wait for a writer
-        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        for (const QString &path : {dir.path(), dir.filePath("absent.json"), fifo}) {
-            QString error;
-            QVERIFY(!readScenarioFile(path, &error));
-            QVERIFY2(error.startsWith(path + ": ") && !error.contains('\n'), qPrintable(error));
-            QVERIFY(!readScenarioFile(path, nullptr)); // no message slot, no crash
-        }
-    }
-
-    // A failed scan heard nothing, so it may leave its networks out.
-    void readsFileAndDefaults() {
+    // A file is read whole; a directory, an absent file or a FIFO (opening it would wait for a
+    // writer) give an error naming the path. A failed scan may leave its networks out.
+    void readsFile() {
         QTemporaryDir dir;
         QFile file(dir.filePath("s.json"));
         QVERIFY(file.open(QIODevice::WriteOnly) &&
-                file.write(R"({"scans": [{"error": true}]})") > 0);
+                file.write(R"({"scans": [{"error": true}], "interface": {"name": "wlp0s20f3abcdef",
+                    "powered": false}, "repeat": "cycle"})") > 0);
         file.close();
         QString error;
         const auto s = readScenarioFile(file.fileName(), &error);
         QVERIFY2(s, qPrintable(error));
-        QCOMPARE(s->sourceName, file.fileName());
-        QVERIFY(s->interfaceName == "wlan0" && s->powered && s->repeat == Scenario::Repeat::Last);
-        QVERIFY(s->scans.at(0).error && s->scans.at(0).networks.isEmpty() &&
-                s->scans.at(0).joinedIndex == -1);
-        const auto t = readScenario(
-            doc({net()}, {}, R"("interface": {"name": "wlp0s20f3abcdef", "powered": false},
-                                    "repeat": "cycle")"),
-            kSource, nullptr);
-        QVERIFY(t && t->interfaceName == "wlp0s20f3abcdef" && !t->powered &&
-                t->repeat == Scenario::Repeat::Cycle);
+        QVERIFY(s->sourceName == file.fileName() && s->interfaceName == "wlp0s20f3abcdef" &&
+                !s->powered && s->repeat == Scenario::Repeat::Cycle);
+        QVERIFY(s->scans.at(0).error && s->scans.at(0).networks.isEmpty());
+        const QString fifo = dir.filePath("fifo.json");
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        for (const QString &path : {dir.path(), dir.filePath("absent.json"), fifo}) {
+            QVERIFY(!readScenarioFile(path, &error));
+            QVERIFY2(error.startsWith(path + ": ") && !error.contains('\n'), qPrintable(error));
+            QVERIFY(!readScenarioFile(path, nullptr)); // no message slot, no crash
+        }
     }
 
     // Each network as "ssid bssid MHz channel dBm", then the PHY generations
@@ -218,16 +195,11 @@ private Q_SLOTS:
             "Lab 00:11:22:aa:bb:cc 5935 2 -60 he eht");
         row("hidden null", {net(R"("ssid": null)")},
             "(hidden) 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
-        row("hidden empty", {net(R"("ssid": "")")},
-            "(hidden) 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
         row("ssid of 32 bytes", {net(R"("ssid": "é, éééééééééééééé")")},
             "é, éééééééééééééé 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
         // Escaped as the bytes ED A0 80 are when a radio sends them.
         row("ssid with a lone surrogate", {net(R"("ssid": "a\ud800b")")},
             "a\\xed\\xa0\\x80b 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
-        row("weakest and strongest rssi",
-            {net(R"("rssi": -127)"), net(R"("rssi": 0, "bssid": "00:11:22:aa:bb:cd")")},
-            "Lab 00:11:22:aa:bb:cc 5180 36 -127 ht vht | Lab 00:11:22:aa:bb:cd 5180 36 0 ht vht");
         row("joined in other case",
             {net(R"("phy": [2])"), net(R"("phy": [2], "bssid": "00:11:22:aa:bb:cd")")},
             "Lab 00:11:22:aa:bb:cc 5180 36 -60 | Lab 00:11:22:aa:bb:cd 5180 36 -60 joined",
@@ -240,8 +212,6 @@ private Q_SLOTS:
                            .arg(hex + "30140100000fac040100000fac040100000fac020000")
                            .toUtf8());
         };
-        row("raw, frequency given", {ies(2437, "00034c6162030106")},
-            "Lab aa:bb:cc:dd:ee:ff 2437 6 -70 joined", R"("joined": "aa:bb:cc:dd:ee:ff")");
         row("raw, frequency from DS", {ies(0, "00034c6162030106")},
             "Lab aa:bb:cc:dd:ee:ff 2437 6 -70");
         row("raw, hidden SSID element", {ies(5180, "0000")},
