@@ -5,6 +5,7 @@
 #include "app/InterfaceSource.h"
 #include "app/ViewController.h"
 #include "graph/PlottingState.h"
+#include "netlist/NetworkGridPane.h"
 #include "scan/ScanCycle.h"
 #include "scan/sim/SimulatedInterface.h"
 #include "settings/PreferenceStore.h"
@@ -69,5 +70,14 @@ int main(int argc, char **argv) {
     window.settingsChanged();
     runFor(seconds * 1000);
     shoot(QStringLiteral("graph-percent.png"));
+
+    // Locate mode on the fourth row, back in dBm.
+    window.preferences().setValue(Preferences::displayUnitsKey, Preferences::dBm);
+    window.settingsChanged();
+    runFor(3000);
+    window.locate().locateModel = window.tableRows().value(3);
+    Q_EMIT window.gridPane()->locateRequested();
+    runFor(12000);
+    shoot(QStringLiteral("locate.png"));
     return 0;
 }
