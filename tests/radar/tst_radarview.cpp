@@ -15,7 +15,6 @@
 #include <QImage>
 #include <QMediaDevices>
 #include <QTest>
-#include <QtEndian>
 
 namespace {
 
@@ -119,22 +118,14 @@ void TestRadarView::activeRadarAndReplacement() {
              "left: normal 3 ring, expanded 1");
 }
 
-// The bundled sound is a mono 16-bit PCM WAV of a fraction of a second.
-// Without an audio device (as under test) loading answers false at once;
-// with one, the bundled sound loads.
+// The bundled sound is a mono 16-bit PCM WAV. Without an audio device (as
+// under test) loading answers false at once; with one, the sound loads.
 void TestRadarView::silentWithoutAudio() {
     QFile wav(":/sounds/locate.wav");
     QVERIFY(wav.open(QIODevice::ReadOnly));
     const QByteArray bytes = wav.readAll();
-    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-    QVERIFY(bytes.size() > 44);
     QCOMPARE(bytes.mid(0, 4) + bytes.mid(8, 8) + bytes.mid(36, 4), "RIFFWAVEfmt data");
-    QCOMPARE(QString("%1 %2 %3").arg(u16(20)).arg(u16(22)).arg(u16(34)), "1 1 16");
-    QCOMPARE(qsizetype(u32(40)) + 44, bytes.size());
-    const double seconds = double(u32(40)) / u32(28);
-    QVERIFY2(seconds > 0.05 && seconds < 0.3, qPrintable(QString::number(seconds)));
-
+    QCOMPARE(bytes.mid(20, 4) + bytes.mid(34, 2), QByteArray("\1\0\1\0\x10\0", 6)); // PCM mono 16
     LocateSoundEffect missing(QUrl::fromLocalFile("/nonexistent/locate.wav"));
     QVERIFY(!missing.load());
     missing.play();
