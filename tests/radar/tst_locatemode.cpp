@@ -64,7 +64,6 @@ class TestLocateMode : public QObject {
 
 private Q_SLOTS:
     void interval();
-    void sound_data();
     void sound();
     void graphNarrowedAndRestored();
     void locatedRowAndViews();
@@ -81,52 +80,40 @@ void TestLocateMode::interval() {
 // Steps: a network's name locates it, "x" exits, "fail" breaks the sound,
 // "off" switches the sound off, "-25" sets the located signal and ticks.
 // After each step: running timers / interval ms / sounds played.
-void TestLocateMode::sound_data() {
-    QTest::addColumn<QString>("pace");
-    QTest::addColumn<bool>("loads");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("states");
-    QTest::newRow("fixed pace, chosen once") << "Fixed" << true << "Near -25 x"
-                                             << "Near:1/600/1 -25:1/600/1 x:0/-/1";
-    QTest::newRow("follow signal") << "Follow signal" << true << "Near -25 -95 x"
-                                   << "Near:1/600/1 -25:1/400/1 -95:1/2000/1 x:0/-/1";
-    QTest::newRow("sound does not load") << "Fixed" << false << "Near x"
-                                         << "Near:0/-/0 x:0/-/0";
-    QTest::newRow("sound fails later") << "Fixed" << true << "Near fail"
-                                       << "Near:1/600/1 fail:0/-/1";
-    QTest::newRow("locate twice: one timer, second pace") << "Fixed" << true << "Near Far x"
-                                                          << "Near:1/600/1 Far:1/1000/2 x:0/-/2";
-    QTest::newRow("sound switched off between two locates")
-        << "Fixed" << true << "Near off Far x"
-        << "Near:1/600/1 off:1/600/1 Far:0/-/1 x:0/-/1";
-}
-
+// Steps: a network's name locates it, "x" exits, "fail" breaks the sound,
+// "off" switches the sound off, "-25" sets the located signal and ticks.
+// After each step: running timers / interval ms / sounds played.
 void TestLocateMode::sound() {
-    QFETCH(QString, pace);
-    QFETCH(bool, loads);
-    QFETCH(QString, steps);
-    QFETCH(QString, states);
-    LocateFixture f;
-    f.prefs.setValue(Preferences::locatePaceKey, pace);
-    f.sound.loads = loads;
-    f.hear({"Near:-45", "Far:-85"});
-    QVERIFY(f.tick());
-    QStringList got;
-    for (const QString &step : steps.split(' ')) {
-        if (step == "x")
-            f.mode.exitLocate();
-        else if (step == "fail")
-            f.sound.fail();
-        else if (step == "off")
-            f.prefs.setValue(Preferences::locateSoundKey, Preferences::off);
-        else if (step.startsWith('-')) {
-            f.locate.locateModel->rssi = step.toInt();
-            f.mode.tick();
-        } else
-            f.locateSsid(step);
-        got << step + ":" + f.soundState();
+    const std::tuple<QString, bool, QString, QString> cases[] = {
+        {"Fixed", true, "Near -25 x", "Near:1/600/1 -25:1/600/1 x:0/-/1"}, // chosen once
+        {"Follow signal", true, "Near -25 -95 x", "Near:1/600/1 -25:1/400/1 -95:1/2000/1 x:0/-/1"},
+        {"Fixed", false, "Near x", "Near:0/-/0 x:0/-/0"},        // the sound does not load
+        {"Fixed", true, "Near fail", "Near:1/600/1 fail:0/-/1"}, // and fails later
+        {"Fixed", true, "Near Far x", "Near:1/600/1 Far:1/1000/2 x:0/-/2"}, // one timer
+        {"Fixed", true, "Near off Far x", "Near:1/600/1 off:1/600/1 Far:0/-/1 x:0/-/1"}};
+    for (const auto &[pace, loads, steps, states] : cases) {
+        LocateFixture f;
+        f.prefs.setValue(Preferences::locatePaceKey, pace);
+        f.sound.loads = loads;
+        f.hear({"Near:-45", "Far:-85"});
+        QVERIFY(f.tick());
+        QStringList got;
+        for (const QString &step : steps.split(' ')) {
+            if (step == "x")
+                f.mode.exitLocate();
+            else if (step == "fail")
+                f.sound.fail();
+            else if (step == "off")
+                f.prefs.setValue(Preferences::locateSoundKey, Preferences::off);
+            else if (step.startsWith('-')) {
+                f.locate.locateModel->rssi = step.toInt();
+                f.mode.tick();
+            } else
+                f.locateSsid(step);
+            got << step + ":" + f.soundState();
+        }
+        QCOMPARE(got.join(' '), states);
     }
-    QCOMPARE(got.join(' '), states);
 }
 
 // The graph plots the located network alone; the end gives back the
