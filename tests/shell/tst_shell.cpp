@@ -126,14 +126,6 @@ void TestShell::panelsReplaceEachOther() {
     QVERIFY(!first);
     host.rebuild({}, {});
     QCOMPARE(views(host) + '|' + entryTitles(host), "brand taggedByHand|(no panel)");
-
-    // Entries draw their title beside a loaded icon.
-    host.rebuild(ToolbarMenus::pollingMenu(true), {});
-    const auto *entry = host.panel()->findChild<PanelEntryButton *>(QStringLiteral("Refresh"));
-    const QList<QLabel *> labels = entry->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 2);
-    QVERIFY(entry->text().isEmpty() && !labels.at(0)->pixmap().isNull());
-    QCOMPARE(labels.at(1)->text(), "Refresh");
 }
 
 // Stop rebuilds the very panel its entry sits on, offering Start.
