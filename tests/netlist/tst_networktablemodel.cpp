@@ -123,6 +123,7 @@ private Q_SLOTS:
             {three, 2, true, shown + "joined Charlie, panel Charlie, radar 3, orange|clear|clear"},
             {three, -1, true, left + "radar 3, " + clear},
             {{}, -1, false, off},
+            {{}, -1, false, off},
             {{}, -1, true, left + "radar 3, " + clear},
             {{}, -1, true, left + "aged 3, radar 3, " + clear},
             {{}, -1, true, "labels, joined none, panel none, radar 0, "},
