@@ -285,58 +285,38 @@ private Q_SLOTS:
         QTRY_COMPARE(cached(), sent + "=Acme");
     }
 
-    // At most one request starts per second; the oldest waiting one goes first
-    // and the pacing timer drains the queue on its own.
-    void oneRequestPerSecond() {
-        for (const char *last : {"0a", "0b", "0c"})
-            fetch(QString("00:50:56:00:00:") + last);
-        QCOMPARE(requested(), "/00:50:56:00:00:0a");
-        m_nowMs = 999;
-        fetch("00:50:56:00:00:0d");
-        QCOMPARE(requested(), "/00:50:56:00:00:0a");
-        m_nowMs = 1000;
-        fetch("00:50:56:00:00:0e");
-        QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0b");
-        m_nowMs = 1999;
-        fetch("00:50:56:00:00:0a"); // in flight already
-        QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0b");
-        m_nowMs = 3000;
-        QTRY_COMPARE(m_network->requested.size(), 3);
-        m_nowMs = 4000;
-        QTRY_COMPARE(m_network->requested.mid(2).join(' '),
-                     "/00:50:56:00:00:0c /00:50:56:00:00:0d");
+    // The web queue, step by step: at a time (ms), ask about BSSIDs 00:50:56:00:00:xx
+    // or switch the look-up "off"/"on"; then the requests made so far.
+    void queueSteps_data() {
+        QTest::addColumn<QStringList>("steps");
+        // At most one request a second, oldest first; the pacing timer drains
+        // the queue on its own; one in flight is not asked again.
+        QTest::newRow("one per second")
+            << QStringList{"0 0a 0b 0c: 0a", "999 0d: 0a",     "1000 0e: 0a 0b",
+                           "1999 0a: 0a 0b", "3000: 0a 0b 0c", "4000: 0a 0b 0c 0d"};
+        // "Off" sends nothing and drops what waits, to be asked anew once on.
+        QTest::newRow("off") << QStringList{"0 0a 0b: 0a", "1000 off 0c: 0a",
+                                            "2000 on 0d 0b: 0a 0d", "3000 0e: 0a 0d 0b"};
+        // With the 5 s interval a BSSID not asked about for 20 s has left the
+        // list; one still asked about keeps its place; a dropped one comes back.
+        QTest::newRow("stale") << QStringList{"0 0a 0b 0c: 0a", "20001 0c: 0a 0c",
+                                              "21001 0b: 0a 0c 0b"};
     }
-
-    // "Off" sends nothing, drops what waits (to be asked anew once on) and leaves
-    // the file answering.
-    void offSendsNothingAndDropsTheQueue() {
-        fetch("00:50:56:00:00:0a");
-        fetch("00:50:56:00:00:0b");
-        m_prefs->setValue(Preferences::vendorLookupKey, Preferences::off);
-        m_nowMs = 1000;
-        QCOMPARE(fetch("00:50:56:00:00:0c") + ", " + fetch("00:1b:2c:00:00:01"),
-                 "(null), Acme Networks");
-        m_prefs->setValue(Preferences::vendorLookupKey, Preferences::on);
-        m_nowMs = 2000;
-        fetch("00:50:56:00:00:0d");
-        fetch("00:50:56:00:00:0b");
-        m_nowMs = 3000;
-        fetch("00:50:56:00:00:0e");
-        QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0d /00:50:56:00:00:0b");
-    }
-
-    // With the default 5 s interval a queued BSSID not asked about for 20 s has
-    // left the list; one still asked about keeps its place, and one dropped can
-    // be queued again.
-    void queueDropsNetworksNoLongerListed() {
-        for (const char *last : {"0a", "0b", "0c"})
-            fetch(QString("00:50:56:00:00:") + last);
-        m_nowMs = 20001; // 0b and 0c were asked about last at 0
-        fetch("00:50:56:00:00:0c");
-        QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c");
-        m_nowMs = 21001;
-        fetch("00:50:56:00:00:0b");
-        QCOMPARE(requested(), "/00:50:56:00:00:0a /00:50:56:00:00:0c /00:50:56:00:00:0b");
+    void queueSteps() {
+        QFETCH(QStringList, steps);
+        for (const QString &step : steps) {
+            const QStringList words = step.section(':', 0, 0).split(' ');
+            m_nowMs = words.first().toLongLong();
+            for (const QString &word : words.mid(1)) {
+                if (word == "off" || word == "on") {
+                    m_prefs->setValue(Preferences::vendorLookupKey,
+                                      word == "on" ? Preferences::on : Preferences::off);
+                    QCOMPARE(fetch("00:1b:2c:00:00:01"), "Acme Networks"); // the file answers
+                } else
+                    QCOMPARE(fetch("00:50:56:00:00:" + word), "(null)");
+            }
+            QTRY_COMPARE(requested().remove("/00:50:56:00:00:"), step.section(": ", 1));
+        }
     }
 
     // Past maxQueued waiting, a newly seen BSSID is not queued; the queue drains
