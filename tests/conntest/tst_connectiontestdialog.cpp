@@ -61,21 +61,6 @@ private Q_SLOTS:
         QVERIFY(!dialog.test().isRefreshing());
         QVERIFY(dialog.test().latencyDict().isEmpty());
     }
-
-    void noNameServer() {
-        auto *runner = new ScriptedRunner;
-        ConnectionTestDialog dialog(
-            std::make_unique<ConnectionTest>(
-                std::make_unique<PingProbe>(std::unique_ptr<CommandRunner>(runner)),
-                [](auto &&...) {}),
-            [] {
-                return HostNetworkInfo::HostNames{"", "192.168.1.1", "www.example.org", false};
-            });
-        dialog.show();
-        QCOMPARE(dialog.heading(), " No Internet Connection");
-        QCOMPARE(dialog.table()->rowCount(), 0);
-        QVERIFY(runner->started.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestConnectionTestDialog)
