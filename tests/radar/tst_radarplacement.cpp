@@ -21,16 +21,8 @@ NetworkList networks(const QStringList &words) {
     return list;
 }
 
-NetworkList count(int n, int rssi = -60) {
-    QStringList words;
-    for (int i = 0; i < n; ++i)
-        words << QString("net%1/%2").arg(i).arg(rssi);
-    return networks(words);
-}
-
-// The lower-left corner (y up) of a rectangle in a 200 or 500 high view.
-QPointF lowerLeft(const QRectF &r, qreal height) {
-    return {r.left(), height - r.bottom()};
+NetworkList count(int n) {
+    return networks(QStringList(n, "net/-60"));
 }
 
 QString num(qreal v) {
@@ -43,8 +35,8 @@ const char *colorName(RadarColor c) {
 }
 
 // "i@angle colour size": plain dots; labelled ones add the label's offset
-// from the dot (y up), its alignment and text.
-QString describe(const QList<RadarMark> &marks, qreal height) {
+// from the dot (lower-left corners, y up), its alignment and text.
+QString describe(const QList<RadarMark> &marks) {
     QStringList parts;
     for (const RadarMark &m : marks) {
         QString s = QString("%1@%2 %3 %4r%5")
@@ -54,7 +46,7 @@ QString describe(const QList<RadarMark> &marks, qreal height) {
                         .arg(m.dot.width())
                         .arg(m.cornerRadius);
         if (m.labelled) {
-            const QPointF off = lowerLeft(m.label, height) - lowerLeft(m.dot, height);
+            const QPointF off(m.label.left() - m.dot.left(), m.dot.bottom() - m.label.bottom());
             s += QString(" %1,%2 %3 %4")
                      .arg(num(off.x()), num(off.y()), m.alignRight ? "right" : "left", m.text);
         }
@@ -149,9 +141,7 @@ private Q_SLOTS:
             const auto bssid = [&](int i) { return i < 0 ? QString() : records.at(i)->bssid; };
             const auto ctx = context(expanded ? RadarKind::Expanded : RadarKind::Normal, false,
                                      bssid(joined), bssid(located));
-            QCOMPARE(describe(RadarPlacement::plotWifiPositionInRadar(records, ctx),
-                              ctx.viewSize.height()),
-                     marks);
+            QCOMPARE(describe(RadarPlacement::plotWifiPositionInRadar(records, ctx)), marks);
         }
     }
 
@@ -195,8 +185,8 @@ private Q_SLOTS:
     // a spiral (-22 degrees, then back by 360 / count + 50 each), the rest on
     // the mid circle of their ring in the direction the source gives.
     void drawnRadar() {
-        const NetworkList list = count(12, -60); // radius 30 for -60
-        list[5]->rssi = -40;                     // radius 12
+        const NetworkList list = count(12); // radius 30 for -60
+        list[5]->rssi = -40;                // radius 12
         const ALUtilities::AngleSource zero = [] { return 0.0f; };
         QStringList points;
         for (const QPointF &p : DrawnRadarPlacement::positions(list.mid(0, 6), {180, 180}, zero))
