@@ -32,187 +32,160 @@ using Answer = std::function<void(const QString &)>;
 class TestConnectionTest : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void pingOutput_data();
-    void pingOutput();
-    void hostText();
-    void verdicts_data();
-    void verdicts();
-    void runsRowsInTurnAndStopsTheTimer();
-    void nothingOutlivesARun();
-    void realPingToLoopback();
-
-private:
     ScriptedRunner *m_runner = nullptr; // owned by m_test's probe
     Answer m_answerLookup;
     std::unique_ptr<ConnectionTest> m_test;
+
+private Q_SLOTS:
+    void init() {
+        m_runner = new ScriptedRunner;
+        m_answerLookup = nullptr;
+        m_test = std::make_unique<ConnectionTest>(
+            std::make_unique<PingProbe>(std::unique_ptr<CommandRunner>(m_runner)),
+            [this](const QString &, QObject *, Answer done) { m_answerLookup = std::move(done); });
+    }
+
+    // iputils and busybox replies, loss, an unknown name, no route, no program:
+    // kind, average text, address.
+    void pingOutput() {
+        const std::pair<CommandResult, QString> cases[] = {
+            {reply("12.345"), "Reply 12.345 10.0.0.1"},
+            {{true,
+              0,
+              "PING ::1 (::1): 56 data bytes\nround-trip min/avg/max = 0.100/0.100/0.100 ms\n",
+              {}},
+             "Reply 0.100 ::1"},
+            {lost, "NoReply  10.0.0.9"},
+            {unknownHost, "UnknownHost  "},
+            {{true, 2, {}, "ping: connect: Network is unreachable\n"}, "NoReply  "},
+            {{}, "NoPing  "}};
+        for (const auto &[result, expected] : cases) {
+            const PingProbe::Outcome o = PingProbe::parse(result);
+            QCOMPARE(QStringList({kindNames[o.kind], o.averageText, o.address}).join(' '),
+                     expected);
+        }
+    }
+
+    // Only plain host texts reach ping, and always after the fixed options.
+    void hostText() {
+        QString plain;
+        for (const QString host :
+             {"192.168.1.1", "fe80::1%wlan0", "www.example.org", "-f", "a b", "x;reboot", ""})
+            plain += PingProbe::isPlainHost(host) ? "y" : "n";
+        QCOMPARE(plain, "yyynnnn");
+        QCOMPARE(PingProbe::arguments("10.0.0.1").join(' '), "-n -c 1 -W 2 10.0.0.1");
+
+        auto *runner = new ScriptedRunner;
+        PingProbe probe{std::unique_ptr<CommandRunner>(runner)};
+        QSignalSpy finished(&probe, &PingProbe::finished);
+        probe.ping("--help");
+        QVERIFY(finished.wait(1000));
+        QCOMPARE(kindNames[finished.first().first().value<PingProbe::Outcome>().kind], "BadHost");
+        QVERIFY(runner->started.isEmpty());
+    }
+
+    // host, stored latency (null: none), settled, failure kind (-1: none).
+    void verdicts() {
+        const std::tuple<QString, QString, bool, int, QString> cases[] = {
+            {"h", "100.9", true, -1, "Pass/green"},
+            {"h", "101.0", false, -1, "Warning: high latency/yellow"},
+            {"N/A", "", true, -1, "Failed :No IP available/red"},
+            {"h", {}, false, 1, "Processing/none"},
+            {"h", {}, true, 1, "No reply/red"},
+            {"h", {}, true, 2, "Failed :Unknown host/red"},
+            {"h", {}, true, 3, "Failed :No ping program/red"}};
+        for (const auto &[host, latency, settled, failure, verdict] : cases) {
+            ConnectionTest::Row row{{}, host, {}, {}, settled, {}};
+            if (failure >= 0)
+                row.failure = PingProbe::Outcome::Kind(failure);
+            QHash<QString, QString> dict;
+            if (!latency.isNull())
+                dict.insert(host, latency);
+            const ConnectionTest::Verdict v = ConnectionTest::verdictFor(row, dict);
+            QCOMPARE(v.text + "/" + toneNames[int(v.tone)], verdict);
+        }
+        QCOMPARE(ConnectionTest::attemptText(5, 100.2), "Ping: 5 of 5, 101 msec latency");
+    }
+
+    // DNS server and gateway share an address (a home router), the reference
+    // host's name does not resolve, its address never answers and is looked up
+    // slowly. Every row still ends with a verdict and the timer stops.
+    void runsRowsInTurnAndStopsTheTimer() {
+        QStringList summaries;
+        connect(m_test.get(), &ConnectionTest::rowChanged, this, [&](int row) {
+            summaries << QString::number(row) + ":" + m_test->rows()[row].summary;
+        });
+        auto verdicts = [&] {
+            m_test->reloadColumns();
+            QStringList out;
+            for (const ConnectionTest::Row &row : m_test->rows())
+                out << row.verdict.text;
+            return out.join(", ");
+        };
+
+        QVERIFY(m_test->start({"192.168.1.1", "192.168.1.1", "www.example.org", true}));
+        for (int i = 0; i < 5; ++i)
+            m_runner->finish(reply(i == 4 ? "3.2" : "12.5"));
+        QCOMPARE(verdicts(),
+                 "Pass, Pass, Processing, Processing"); // the shared host counts at once
+        for (int i = 0; i < 5; ++i)
+            m_runner->finish(reply("140.0"));
+        m_runner->finish(unknownHost); // one attempt is enough
+        QVERIFY(!m_runner->pending);   // the last row waits for the address
+        m_answerLookup("10.0.0.9");
+        for (int i = 0; i < 5; ++i)
+            m_runner->finish(lost);
+        QVERIFY(!m_test->isProbing());
+        QVERIFY(m_test->isRefreshing());
+        QCOMPARE(verdicts(), "Warning: high latency, Warning: high latency, Failed :Unknown host, "
+                             "No reply");
+        QVERIFY(!m_test->isRefreshing());
+        QCOMPARE(m_test->latencyDict().keys(), QStringList{"192.168.1.1"});
+        QCOMPARE(m_runner->started.mid(9, 2) + m_runner->started.mid(15),
+                 QStringList({"ping -n -c 1 -W 2 192.168.1.1", "ping -n -c 1 -W 2 www.example.org",
+                              "ping -n -c 1 -W 2 10.0.0.9"}));
+        for (const char *seen :
+             {"0:Ping: 1 of 5", "0:Ping: 1 of 5, 13 msec latency", "0:Ping: 5 of 5, 4 msec latency",
+              "1:Ping: 5 of 5, 140 msec latency", "2:Unknown host", "3:Ping: 5 of 5, no reply"})
+            QVERIFY2(summaries.contains(seen), seen);
+
+        // Without a gateway its row is skipped; the name's row shows the address.
+        m_test->start({"192.168.1.1", "", "www.example.org", true});
+        m_answerLookup("10.0.0.1");
+        for (int i = 0; i < 10; ++i)
+            m_runner->finish(i < 5 || i == 9 ? reply("9.0") : lost);
+        QCOMPARE(m_test->rows().at(1).summary, "N/A");
+        QCOMPARE(m_test->rows().at(2).summary, "IP address: 10.0.0.1");
+        QCOMPARE(verdicts(), "Pass, Failed :No IP available, Pass, Processing");
+    }
+
+    // No name server: nothing runs. Stopping drops the ping, the timer, the
+    // latencies and a lookup answering late.
+    void nothingOutlivesARun() {
+        QVERIFY(!m_test->start({"0.0.0.0", "192.168.1.1", "www.example.org", false}));
+        QVERIFY(m_test->rows().isEmpty() && !m_test->isRefreshing() && m_runner->started.isEmpty());
+
+        m_test->start({"192.168.1.1", "192.168.1.254", "www.example.org", true});
+        m_runner->finish(reply("5.0"));
+        m_test->stop();
+        m_answerLookup("10.0.0.1");
+        QCOMPARE(m_runner->cancels, 1);
+        QVERIFY(m_test->rows().isEmpty() && m_test->latencyDict().isEmpty());
+        QVERIFY(!m_test->isRefreshing());
+    }
+
+    // The one test that runs the real ping, to loopback only.
+    void realPingToLoopback() {
+        PingProbe probe;
+        QSignalSpy finished(&probe, &PingProbe::finished);
+        probe.ping("127.0.0.1");
+        QVERIFY(finished.wait(10000));
+        const auto outcome = finished.first().first().value<PingProbe::Outcome>();
+        QCOMPARE(kindNames[outcome.kind], "Reply");
+        QVERIFY(outcome.averageMs >= 0 && outcome.averageMs < 1000);
+        QCOMPARE(outcome.address, "127.0.0.1");
+    }
 };
-
-void TestConnectionTest::init() {
-    m_runner = new ScriptedRunner;
-    m_answerLookup = nullptr;
-    m_test = std::make_unique<ConnectionTest>(
-        std::make_unique<PingProbe>(std::unique_ptr<CommandRunner>(m_runner)),
-        [this](const QString &, QObject *, Answer done) { m_answerLookup = std::move(done); });
-}
-
-void TestConnectionTest::pingOutput_data() {
-    QTest::addColumn<CommandResult>("result");
-    QTest::addColumn<QString>("expected"); // kind, average, address
-    QTest::newRow("iputils reply") << reply("12.345") << "Reply 12.345 10.0.0.1";
-    QTest::newRow("busybox reply")
-        << CommandResult{true,
-                         0,
-                         "PING ::1 (::1): 56 data bytes\n"
-                         "round-trip min/avg/max = 0.100/0.100/0.100 ms\n",
-                         {}}
-        << "Reply 0.100 ::1";
-    QTest::newRow("loss") << lost << "NoReply  10.0.0.9";
-    QTest::newRow("unknown host") << unknownHost << "UnknownHost  ";
-    QTest::newRow("unreachable network")
-        << CommandResult{true, 2, {}, "ping: connect: Network is unreachable\n"} << "NoReply  ";
-    QTest::newRow("missing program") << CommandResult{} << "NoPing  ";
-}
-
-void TestConnectionTest::pingOutput() {
-    QFETCH(CommandResult, result);
-    QFETCH(QString, expected);
-    const PingProbe::Outcome o = PingProbe::parse(result);
-    QCOMPARE(QStringList({kindNames[o.kind], o.averageText, o.address}).join(' '), expected);
-}
-
-// Only plain host texts reach ping, and always after the fixed options.
-void TestConnectionTest::hostText() {
-    QString plain;
-    for (const QString host :
-         {"192.168.1.1", "fe80::1%wlan0", "www.example.org", "-f", "a b", "x;reboot", ""})
-        plain += PingProbe::isPlainHost(host) ? "y" : "n";
-    QCOMPARE(plain, "yyynnnn");
-    QCOMPARE(PingProbe::arguments("10.0.0.1").join(' '), "-n -c 1 -W 2 10.0.0.1");
-
-    auto *runner = new ScriptedRunner;
-    PingProbe probe{std::unique_ptr<CommandRunner>(runner)};
-    QSignalSpy finished(&probe, &PingProbe::finished);
-    probe.ping("--help");
-    QVERIFY(finished.wait(1000));
-    QCOMPARE(kindNames[finished.first().first().value<PingProbe::Outcome>().kind], "BadHost");
-    QVERIFY(runner->started.isEmpty());
-}
-
-void TestConnectionTest::verdicts_data() {
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("latency"); // null: none stored
-    QTest::addColumn<bool>("settled");
-    QTest::addColumn<int>("failure"); // -1: none
-    QTest::addColumn<QString>("verdict");
-    QTest::newRow("100.9 passes") << "h"
-                                  << "100.9" << true << -1 << "Pass/green";
-    QTest::newRow("101.0 warns") << "h"
-                                 << "101.0" << false << -1 << "Warning: high latency/yellow";
-    QTest::newRow("no address") << "N/A"
-                                << "" << true << -1 << "Failed :No IP available/red";
-    QTest::newRow("still pinging") << "h" << QString() << false << 1 << "Processing/none";
-    QTest::newRow("silent host") << "h" << QString() << true << 1 << "No reply/red";
-    QTest::newRow("unknown name") << "h" << QString() << true << 2 << "Failed :Unknown host/red";
-    QTest::newRow("no ping") << "h" << QString() << true << 3 << "Failed :No ping program/red";
-}
-
-void TestConnectionTest::verdicts() {
-    QFETCH(QString, host);
-    QFETCH(QString, latency);
-    QFETCH(bool, settled);
-    QFETCH(int, failure);
-    QFETCH(QString, verdict);
-    ConnectionTest::Row row{{}, host, {}, {}, settled, {}};
-    if (failure >= 0)
-        row.failure = PingProbe::Outcome::Kind(failure);
-    QHash<QString, QString> dict;
-    if (!latency.isNull())
-        dict.insert(host, latency);
-    const ConnectionTest::Verdict v = ConnectionTest::verdictFor(row, dict);
-    QCOMPARE(v.text + "/" + toneNames[int(v.tone)], verdict);
-    QCOMPARE(ConnectionTest::attemptText(5, 100.2), "Ping: 5 of 5, 101 msec latency");
-}
-
-// DNS server and gateway share an address (a home router), the reference
-// host's name does not resolve, its address never answers and is looked up
-// slowly. Every row still ends with a verdict and the timer stops.
-void TestConnectionTest::runsRowsInTurnAndStopsTheTimer() {
-    QStringList summaries;
-    connect(m_test.get(), &ConnectionTest::rowChanged, this, [&](int row) {
-        summaries << QString::number(row) + ":" + m_test->rows()[row].summary;
-    });
-    auto verdicts = [&] {
-        m_test->reloadColumns();
-        QStringList out;
-        for (const ConnectionTest::Row &row : m_test->rows())
-            out << row.verdict.text;
-        return out.join(", ");
-    };
-
-    QVERIFY(m_test->start({"192.168.1.1", "192.168.1.1", "www.example.org", true}));
-    for (int i = 0; i < 5; ++i)
-        m_runner->finish(reply(i == 4 ? "3.2" : "12.5"));
-    QCOMPARE(verdicts(), "Pass, Pass, Processing, Processing"); // the shared host counts at once
-    for (int i = 0; i < 5; ++i)
-        m_runner->finish(reply("140.0"));
-    m_runner->finish(unknownHost); // one attempt is enough
-    QVERIFY(!m_runner->pending);   // the last row waits for the address
-    m_answerLookup("10.0.0.9");
-    for (int i = 0; i < 5; ++i)
-        m_runner->finish(lost);
-    QVERIFY(!m_test->isProbing());
-    QVERIFY(m_test->isRefreshing());
-    QCOMPARE(verdicts(), "Warning: high latency, Warning: high latency, Failed :Unknown host, "
-                         "No reply");
-    QVERIFY(!m_test->isRefreshing());
-    QCOMPARE(m_test->latencyDict().keys(), QStringList{"192.168.1.1"});
-    QCOMPARE(m_runner->started.size(), 16);
-    QCOMPARE(m_runner->started.at(10), "ping -n -c 1 -W 2 www.example.org");
-    QCOMPARE(m_runner->started.last(), "ping -n -c 1 -W 2 10.0.0.9");
-    QCOMPARE(summaries.mid(0, 3),
-             QStringList({"0:Ping: 1 of 5", "0:Ping: 1 of 5, 13 msec latency", "0:Ping: 2 of 5"}));
-    for (const char *seen : {"0:Ping: 5 of 5, 4 msec latency", "1:Ping: 5 of 5, 140 msec latency",
-                             "2:Unknown host", "3:Ping: 5 of 5, no reply"})
-        QVERIFY2(summaries.contains(seen), seen);
-
-    // Without a gateway its row is skipped; the name's row shows the address.
-    m_test->start({"192.168.1.1", "", "www.example.org", true});
-    m_answerLookup("10.0.0.1");
-    for (int i = 0; i < 10; ++i)
-        m_runner->finish(i < 5 || i == 9 ? reply("9.0") : lost);
-    QCOMPARE(m_test->rows().at(1).summary, "N/A");
-    QCOMPARE(m_test->rows().at(2).summary, "IP address: 10.0.0.1");
-    QCOMPARE(verdicts(), "Pass, Failed :No IP available, Pass, Processing");
-}
-
-// No name server: nothing runs. Stopping drops the ping, the timer, the
-// latencies and a lookup answering late.
-void TestConnectionTest::nothingOutlivesARun() {
-    QVERIFY(!m_test->start({"0.0.0.0", "192.168.1.1", "www.example.org", false}));
-    QVERIFY(m_test->rows().isEmpty() && !m_test->isRefreshing() && m_runner->started.isEmpty());
-
-    m_test->start({"192.168.1.1", "192.168.1.254", "www.example.org", true});
-    m_runner->finish(reply("5.0"));
-    m_test->stop();
-    m_answerLookup("10.0.0.1");
-    QCOMPARE(m_runner->cancels, 1);
-    QVERIFY(m_test->rows().isEmpty() && m_test->latencyDict().isEmpty());
-    QVERIFY(!m_test->isRefreshing());
-}
-
-// The one test that runs the real ping, to loopback only.
-void TestConnectionTest::realPingToLoopback() {
-    PingProbe probe;
-    QSignalSpy finished(&probe, &PingProbe::finished);
-    probe.ping("127.0.0.1");
-    QVERIFY(finished.wait(10000));
-    const auto outcome = finished.first().first().value<PingProbe::Outcome>();
-    QCOMPARE(kindNames[outcome.kind], "Reply");
-    QVERIFY(outcome.averageMs >= 0 && outcome.averageMs < 1000);
-    QCOMPARE(outcome.address, "127.0.0.1");
-}
 
 QTEST_GUILESS_MAIN(TestConnectionTest)
 #include "tst_connectiontest.moc"

@@ -100,63 +100,61 @@ private Q_SLOTS:
         QCOMPARE(m_drawCount, 0);
     }
 
-    void plottingState();
+    // A network is plotted while it holds a colour; the graph follows the signals.
+    void plottingState() {
+        PlottingState plotting([] { return 7u; });
+        const ColorPool &pool = plotting.colorPool();
+        QStringList log;
+        connect(&plotting, &PlottingState::configurePlotsRequested, this,
+                [&](const QString &bssid) { log << "configure " + bssid.right(1); });
+        connect(&plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
+                [&] { log << "rearrange"; });
+        connect(&plotting, &PlottingState::legendLabelRemoved, this,
+                [&](const QString &bssid) { log << "label off " + bssid.right(1); });
+        // Per network: "c" chosen, "s" sampled, its colour's number; the free colours.
+        auto state = [&] {
+            QStringList out;
+            for (const QString n : {"1", "2", "3"}) {
+                const QString bssid = "aa:bb:cc:dd:ee:0" + n, colours = "123456789abcdef";
+                out << n + (plotting.plottingNetworksDict.contains(bssid) ? "c" : "") +
+                           (plotting.plottingNetworkDictionary.contains(bssid) ? "s" : "") +
+                           (pool.hasColor(bssid) ? colours.at(ColorPool::initialColors().indexOf(
+                                                       pool.colorFor(bssid)))
+                                                 : QChar('-'));
+            }
+            return out.join(' ') + " free " + QString::number(pool.availableColors.size());
+        };
+        const NetworkList r = records(3);
+        r[0]->signalStrengthArray = {-50, -52};
+        r[2]->signalStrengthArray = {-48, -49};
+        plotting.setPlotted(r[0], true);
+        plotting.setPlotted(r[0], true); // already plotted: nothing new
+        plotting.plotJoinedNetwork(r[2]);
+        plotting.plotJoinedNetwork(r[2]);
+        QCOMPARE(state(), "1cs1 2- 3cs2 free 12");
+        QVERIFY(r[0]->signalStrengthArray.isEmpty());  // a checked network starts afresh
+        QCOMPARE(r[2]->signalStrengthArray.size(), 2); // the joined one keeps its history
+        plotting.setPlotted(r[1], true);
+        r[0]->signalStrengthArray = {-60};
+        plotting.setPlotted(r[0], false); // its colour goes back to the end of the pool
+        QVERIFY(r[0]->signalStrengthArray.isEmpty() && !plotting.isPlotted(r[0]->bssid));
+        QCOMPARE(ColorPool::initialColors().indexOf(pool.availableColors.last()), 0);
+        plotting.setPlotted(r[0], true);
+        QCOMPARE(state(), "1cs4 2cs3 3cs2 free 11");
+        QCOMPARE(log.join(", "), "configure 1, rearrange, configure 3, configure 2, rearrange, "
+                                 "label off 1, configure 1, rearrange");
+        // A record without a BSSID cannot be keyed: it is never plotted.
+        log.clear();
+        const NetworkList blank = records(1);
+        blank[0]->bssid = QString();
+        plotting.setPlotted(blank[0], true);
+        plotting.plotJoinedNetwork(blank[0]);
+        plotting.setPlotted(nullptr, true);
+        plotting.plotJoinedNetwork(nullptr);
+        QCOMPARE(state() + log.join(", "), "1cs4 2cs3 3cs2 free 11");
+        QCOMPARE(pool.dict.size(), 3);
+    }
 };
-
-// A network is plotted while it holds a colour; the graph follows the signals.
-void TestPlotting::plottingState() {
-    PlottingState plotting([] { return 7u; });
-    const ColorPool &pool = plotting.colorPool();
-    QStringList log;
-    connect(&plotting, &PlottingState::configurePlotsRequested, this,
-            [&](const QString &bssid) { log << "configure " + bssid.right(1); });
-    connect(&plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
-            [&] { log << "rearrange"; });
-    connect(&plotting, &PlottingState::legendLabelRemoved, this,
-            [&](const QString &bssid) { log << "label off " + bssid.right(1); });
-    // Per network: "c" chosen, "s" sampled, its colour's number; the free colours.
-    auto state = [&] {
-        QStringList out;
-        for (const QString n : {"1", "2", "3"}) {
-            const QString bssid = "aa:bb:cc:dd:ee:0" + n, colours = "123456789abcdef";
-            out << n + (plotting.plottingNetworksDict.contains(bssid) ? "c" : "") +
-                       (plotting.plottingNetworkDictionary.contains(bssid) ? "s" : "") +
-                       (pool.hasColor(bssid)
-                            ? colours.at(ColorPool::initialColors().indexOf(pool.colorFor(bssid)))
-                            : QChar('-'));
-        }
-        return out.join(' ') + " free " + QString::number(pool.availableColors.size());
-    };
-    const NetworkList r = records(3);
-    r[0]->signalStrengthArray = {-50, -52};
-    r[2]->signalStrengthArray = {-48, -49};
-    plotting.setPlotted(r[0], true);
-    plotting.setPlotted(r[0], true); // already plotted: nothing new
-    plotting.plotJoinedNetwork(r[2]);
-    plotting.plotJoinedNetwork(r[2]);
-    QCOMPARE(state(), "1cs1 2- 3cs2 free 12");
-    QVERIFY(r[0]->signalStrengthArray.isEmpty());  // a checked network starts afresh
-    QCOMPARE(r[2]->signalStrengthArray.size(), 2); // the joined one keeps its history
-    plotting.setPlotted(r[1], true);
-    r[0]->signalStrengthArray = {-60};
-    plotting.setPlotted(r[0], false); // its colour goes back to the end of the pool
-    QVERIFY(r[0]->signalStrengthArray.isEmpty() && !plotting.isPlotted(r[0]->bssid));
-    QCOMPARE(ColorPool::initialColors().indexOf(pool.availableColors.last()), 0);
-    plotting.setPlotted(r[0], true);
-    QCOMPARE(state(), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(log.join(", "), "configure 1, rearrange, configure 3, configure 2, rearrange, "
-                             "label off 1, configure 1, rearrange");
-    // A record without a BSSID cannot be keyed: it is never plotted.
-    log.clear();
-    const NetworkList blank = records(1);
-    blank[0]->bssid = QString();
-    plotting.setPlotted(blank[0], true);
-    plotting.plotJoinedNetwork(blank[0]);
-    plotting.setPlotted(nullptr, true);
-    plotting.plotJoinedNetwork(nullptr);
-    QCOMPARE(state() + log.join(", "), "1cs4 2cs3 3cs2 free 11");
-    QCOMPARE(pool.dict.size(), 3);
-}
 
 QTEST_GUILESS_MAIN(TestPlotting)
 #include "tst_plotting.moc"

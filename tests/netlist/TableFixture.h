@@ -12,17 +12,14 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <memory>
 
-// Everything the network table reads, built afresh for each test: a
-// scriptable radio, the scan cycle over it and the dispatcher of its ticks,
-// the plotting choices, locate state and a vendor look-up that answers from a
-// small file only. A table is handed each tick as the window hands it: the
-// radio's power first, then the tick.
+// What the network table reads, afresh per test: a scriptable radio, the scan
+// cycle and its tick dispatcher, plotting, locate state and a vendor look-up
+// answering from a small file only.
 struct TableFixture {
     TableFixture()
         : prefs(std::make_shared<MemoryPreferenceStore>())
-        , cycle([this] { return interface(); }, prefs)
+        , cycle([this] { return &iface; }, prefs)
         , ticks(cycle)
         , vendors(prefs, nullptr) {
         prefs.writeLaunchDefaults();
@@ -35,12 +32,9 @@ struct TableFixture {
             {[this] { return locate.locateArray; }, [this] { return locate.locateModel; }});
     }
 
-    WirelessInterface *interface() { return noInterface ? nullptr : &iface; }
-
     static QString bssidOf(int n) { return QString("aa:bb:cc:dd:ee:%1").arg(n, 2, 10, QChar('0')); }
 
-    // Networks from "ssid:rssi" words, BSSIDs numbered ...:01, ...:02 in the
-    // order given; an empty ssid is a hidden network.
+    // WPA2 networks from "ssid:rssi" words, BSSIDs ...:01, ...:02 in order.
     static QList<ScanResult> networks(const QStringList &words) {
         QList<ScanResult> list;
         for (const QString &word : words) {
@@ -63,14 +57,15 @@ struct TableFixture {
         hear(networks(words), joined);
     }
 
+    // The window's wiring: the radio's power first, then the tick.
     template <typename Table> void feed(Table *table) {
         QObject::connect(&ticks, &TickDispatcher::tableTick, table, [this, table](const auto &t) {
-            table->setAdapterPowered(interface() && interface()->powered());
+            table->setAdapterPowered(iface.powered());
             table->showTick(t);
         });
     }
 
-    // One whole polling tick: the merge, its hand-out and the radar job.
+    // One whole polling tick: the merge, its one hand-out and the radar job.
     bool tick() {
         QSignalSpy handedOut(&ticks, &TickDispatcher::tableTick);
         QSignalSpy done(&ticks, &TickDispatcher::graphTick);
@@ -81,10 +76,9 @@ struct TableFixture {
     }
 
     NetworkModelPtr recordOf(const QString &ssid) const {
-        for (const NetworkModelPtr &r : cycle.scanedResults()) {
+        for (const NetworkModelPtr &r : cycle.scanedResults())
             if (r->ssid == ssid)
                 return r;
-        }
         return nullptr;
     }
 
@@ -95,7 +89,6 @@ struct TableFixture {
 
     QTemporaryDir dir;
     FakeInterface iface;
-    bool noInterface = false;
     Preferences prefs;
     ScanCycle cycle;
     TickDispatcher ticks;

