@@ -2,6 +2,7 @@
 // them as a user would: radar_shots OUTPUT_DIR. Not a test. With "--run" it
 // keeps the pane's radar on screen with its sweep turning, to measure its
 // cost from outside.
+#include "RunFor.h"
 #include "app/SharedInstanceClass.h"
 #include "radar/LocateState.h"
 #include "radar/RadarController.h"
@@ -13,19 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTimer>
-
-namespace {
-
-void runFor(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);

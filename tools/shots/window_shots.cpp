@@ -2,6 +2,7 @@
 // would and for the user guide: window_shots OUTPUT_DIR [SECONDS]. Not a test.
 // Every layout at 1280 x 900 and 1024 x 700, then the graph after SECONDS
 // (default 60) with three networks checked, in dBm and in Percent.
+#include "RunFor.h"
 #include "app/InterfaceSource.h"
 #include "app/ViewController.h"
 #include "graph/PlottingState.h"
@@ -13,18 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-
-namespace {
-
-void runFor(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
