@@ -37,31 +37,50 @@ QString isoTime(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
 }
 
-QJsonObject networkObject(const ScanResult &network) {
+QByteArray compact(const QJsonObject &object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// A JSON string. Plain ASCII (BSSIDs, times) is copied; anything else goes
+// through Qt's writer for its escapes.
+void appendString(QByteArray &out, const QString &text) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'"' && c != u'\\';
+    });
+    if (plain) {
+        out += '"' + text.toLatin1() + '"';
+        return;
+    }
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    out += QByteArrayView(array).sliced(1, array.size() - 2); // without [ ]
+}
+
+// A network as received is written field by field: Qt's JSON objects cost
+// several times as much, and a tick may hold a hundred networks or more.
+void appendNetwork(QByteArray &out, const ScanResult &network) {
     const int rssi = std::clamp(network.rssiValue, kRssiMin, 0);
     if (network.capability < 0) {
         // Written out by hand in the scenario played: written back the same way.
-        return {{QStringLiteral("ssid"), text(network.ssid)},
-                {QStringLiteral("bssid"), network.bssid},
-                {QStringLiteral("rssi"), rssi},
-                {QStringLiteral("channel"), network.channelNumber},
-                {QStringLiteral("band"), network.channelBand},
-                {QStringLiteral("width"), network.channelWidth},
-                {QStringLiteral("phy"), codes(network.phyModes)},
-                {QStringLiteral("security"), codes(network.securityModes)}};
+        out += compact({{QStringLiteral("ssid"), text(network.ssid)},
+                        {QStringLiteral("bssid"), network.bssid},
+                        {QStringLiteral("rssi"), rssi},
+                        {QStringLiteral("channel"), network.channelNumber},
+                        {QStringLiteral("band"), network.channelBand},
+                        {QStringLiteral("width"), network.channelWidth},
+                        {QStringLiteral("phy"), codes(network.phyModes)},
+                        {QStringLiteral("security"), codes(network.securityModes)}});
+        return;
     }
     // Frequencies outside the Wi-Fi bands the reader knows (sub-1 GHz) are
     // written as unknown; the elements still give the channel where they can.
     const int frequency =
         network.frequencyMhz >= 2400 && network.frequencyMhz <= 7200 ? network.frequencyMhz : 0;
-    return {
-        {QStringLiteral("bssid"), network.bssid},
-        {QStringLiteral("rssi"), rssi},
-        {QStringLiteral("frequency"), frequency},
-        {QStringLiteral("capability"), network.capability & 0xffff},
-        {QStringLiteral("ies"),
-         QString::fromLatin1(
-             network.ies.first(std::min<qsizetype>(network.ies.size(), kIesMaxBytes)).toHex())}};
+    out += "{\"bssid\":";
+    appendString(out, network.bssid);
+    out += ",\"rssi\":" + QByteArray::number(rssi) +
+           ",\"frequency\":" + QByteArray::number(frequency) +
+           ",\"capability\":" + QByteArray::number(network.capability & 0xffff) + ",\"ies\":\"" +
+           network.ies.first(std::min<qsizetype>(network.ies.size(), kIesMaxBytes)).toHex() + "\"}";
 }
 
 QJsonObject linkObject(const JoinedLink &link) {
@@ -100,11 +119,10 @@ QByteArray ScenarioRecorder::headerLine(const QString &interfaceName, qint64 sta
 }
 
 QByteArray ScenarioRecorder::scanLine(const HeardScan &heard) {
-    QJsonObject scan{{QStringLiteral("time"), isoTime(heard.timeMs)}};
-    if (!heard.networks) {
-        scan.insert(QStringLiteral("error"), true);
-        return QJsonDocument(scan).toJson(QJsonDocument::Compact) + '\n';
-    }
+    QByteArray line = "{\"time\":";
+    appendString(line, isoTime(heard.timeMs));
+    if (!heard.networks)
+        return line + ",\"error\":true}\n";
     // A scenario lists a BSSID once per scan. A table that holds one twice
     // (heard on two channels) merges into one record with the first entry's
     // facts and the last one's signal, which is what gets written.
@@ -123,18 +141,22 @@ QByteArray ScenarioRecorder::scanLine(const HeardScan &heard) {
         index.insert(network.bssid, listed.size());
         listed.append(network);
     }
-    QJsonArray networks;
-    for (const ScanResult &network : std::as_const(listed))
-        networks.append(networkObject(network));
-    const bool joinedListed = heard.link && index.contains(heard.link->bssid);
-    scan.insert(QStringLiteral("networks"), networks);
+    line.reserve(line.size() + listed.size() * 700);
+    line += ",\"networks\":[";
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        appendNetwork(line, listed.at(i));
+    }
+    line += ']';
     // The reader needs the joined network among the scan's; a link to one
     // that the scan did not list is left out.
-    if (heard.link && joinedListed) {
-        scan.insert(QStringLiteral("joined"), heard.link->bssid);
-        scan.insert(QStringLiteral("link"), linkObject(*heard.link));
+    if (heard.link && index.contains(heard.link->bssid)) {
+        line += ",\"joined\":";
+        appendString(line, heard.link->bssid);
+        line += ",\"link\":" + compact(linkObject(*heard.link));
     }
-    return QJsonDocument(scan).toJson(QJsonDocument::Compact) + '\n';
+    return line + "}\n";
 }
 
 bool ScenarioRecorder::writeLine(QFile &file, const QByteArray &line, QString *reason) {
