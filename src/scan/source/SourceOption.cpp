@@ -29,8 +29,6 @@ std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QStrin
     case SourceOption::Kind::Scenario: {
         auto sim = SimulatedInterface::fromFile(source.argument, error);
         *usageError = !sim;
-        if (sim)
-            *note = sim->loadWarning();
         return sim;
     }
     case SourceOption::Kind::Nl80211:
