@@ -2,6 +2,7 @@
 
 #include "ScanOutput.h"
 #include "netlist/CsvExport.h"
+#include "netlist/SessionHistory.h"
 #include "netlist/VendorIndex.h"
 #include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
@@ -100,9 +101,9 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     }
     options.format = parser.value(format);
     static const QStringList formats = {QStringLiteral("table"), QStringLiteral("csv"),
-                                        QStringLiteral("json")};
+                                        QStringLiteral("json"), QStringLiteral("history-csv")};
     if (!formats.contains(options.format)) {
-        *error = QStringLiteral("--format takes table, csv or json");
+        *error = QStringLiteral("--format takes table, csv, json or history-csv");
         return std::nullopt;
     }
     options.verbose = parser.isSet(verbose);
@@ -192,6 +193,9 @@ int runScanCommand(const QStringList &arguments) {
 
     WirelessInterface *scanned = iface.get();
     ScanCycle cycle([scanned] { return scanned; }, prefs);
+    SessionHistory history;
+    QObject::connect(&cycle, &ScanCycle::tickFinished, &cycle,
+                     [&history](const ScanTick &tick) { history.addTick(tick); });
     runTicks(cycle, *options, options->trace ? scanned : nullptr);
     if (!cycle.lastScanError().isEmpty())
         return fail(1, cycle.lastScanError());
@@ -211,7 +215,9 @@ int runScanCommand(const QStringList &arguments) {
     }
 
     QTextStream out(stdout);
-    if (options->format == QLatin1String("csv"))
+    if (options->format == QLatin1String("history-csv"))
+        out << history.csv(prefs);
+    else if (options->format == QLatin1String("csv"))
         out << CsvExport::document(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
     else if (options->format == QLatin1String("json"))
         out << ScanOutput::json(cycle.scanedResults(), cycle.connectedNetwork());
@@ -224,5 +230,6 @@ QString scanUsage() {
     return QStringLiteral(
         "usage: airlume-cli scan [--source auto|nl80211[:IFNAME]|scenario:FILE] [--ticks N]\n"
         "                        [--interval SECONDS] [--unit dBm|Percent]\n"
-        "                        [--format table|csv|json] [--trace] [--verbose] [--help]\n");
+        "                        [--format table|csv|json|history-csv] [--trace] [--verbose]\n"
+        "                        [--help]\n");
 }

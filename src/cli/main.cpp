@@ -1,3 +1,4 @@
+#include "RecordCommand.h"
 #include "ScanCommand.h"
 
 #include <QCoreApplication>
@@ -6,7 +7,7 @@
 namespace {
 
 int usage(int code) {
-    QTextStream(code == 0 ? stdout : stderr) << scanUsage();
+    QTextStream(code == 0 ? stdout : stderr) << scanUsage() << recordUsage();
     return code;
 }
 
@@ -27,10 +28,10 @@ int main(int argc, char *argv[]) {
         QTextStream(stdout) << "airlume-cli " << AIRLUME_VERSION << '\n';
         return 0;
     }
-    if (command != QLatin1String("scan")) {
+    if (command != QLatin1String("scan") && command != QLatin1String("record")) {
         QTextStream(stderr) << "airlume-cli: unknown command \"" << command << "\"\n";
         return usage(2);
     }
     args.removeAt(1);
-    return runScanCommand(args);
+    return command == QLatin1String("record") ? runRecordCommand(args) : runScanCommand(args);
 }

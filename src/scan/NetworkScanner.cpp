@@ -3,22 +3,37 @@
 #include "ScanLog.h"
 #include "WirelessInterface.h"
 
+#include <QDateTime>
+
 NetworkScanner::NetworkScanner(WirelessInterface &iface)
     : m_iface(iface) {}
 
 void NetworkScanner::getAvailableNetworks(QObject *context, Completion completion) {
+    getAvailableNetworksHeard(
+        context, [completion = std::move(completion)](const std::optional<NetworkList> &records,
+                                                      const QString &error, const HeardScan &) {
+            completion(records, error);
+        });
+}
+
+void NetworkScanner::getAvailableNetworksHeard(QObject *context, HeardCompletion completion) {
     WirelessInterface *iface = &m_iface;
     // The answer runs after the interface has taken in the scan, so the joined
     // network read from it describes the same moment as the networks.
     iface->scanForNetworks(
         context, [iface, completion = std::move(completion)](const ScanOutcome &outcome) {
+            HeardScan heard;
+            heard.networks = outcome.networks;
+            heard.timeMs = outcome.recordedAtMs != 0 ? outcome.recordedAtMs
+                                                     : QDateTime::currentMSecsSinceEpoch();
             if (!outcome.networks) {
                 const QString error =
                     outcome.error.isEmpty() ? QStringLiteral("scan failed") : outcome.error;
                 qCInfo(lcScan).noquote() << error;
-                completion(std::nullopt, error);
+                completion(std::nullopt, error, heard);
                 return;
             }
+            heard.link = iface->joinedLink();
             auto joined = std::make_shared<NetworkModel>(*iface);
             const QString joinedBssid = joined->bssid;
             NetworkList records;
@@ -30,7 +45,7 @@ void NetworkScanner::getAvailableNetworks(QObject *context, Completion completio
                     continue;
                 records.append(std::make_shared<NetworkModel>(network));
             }
-            completion(records, QString());
+            completion(records, QString(), heard);
         });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NetworkModel.h"
+#include "ScanTick.h"
 
 #include <functional>
 #include <optional>
@@ -15,6 +16,8 @@ class NetworkScanner {
 public:
     using Completion =
         std::function<void(const std::optional<NetworkList> &records, const QString &error)>;
+    using HeardCompletion = std::function<void(const std::optional<NetworkList> &records,
+                                               const QString &error, const HeardScan &heard)>;
     using SignalCompletion = std::function<void(qint32 rssi)>;
 
     explicit NetworkScanner(WirelessInterface &iface);
@@ -23,6 +26,8 @@ public:
     // this call, not at all once `context` is gone): the records, or nothing
     // and the reason after a scan error (which is logged).
     void getAvailableNetworks(QObject *context, Completion completion);
+    // The same, also handing over the scan as the interface answered it.
+    void getAvailableNetworksHeard(QObject *context, HeardCompletion completion);
 
     // The RSSI (dBm) of the target in the interface's current results, read
     // without starting a scan, matched by SSID, BSSID and channel; 0 when it

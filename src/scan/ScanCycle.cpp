@@ -5,6 +5,7 @@
 #include "WirelessInterface.h"
 #include "settings/Preferences.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -64,24 +65,27 @@ void ScanCycle::scanForAvailableNetworks() {
         if (!iface) {
             m_lastScanError = QStringLiteral("no Wi-Fi interface to scan");
             queuePlotJob();
-            merge(std::nullopt);
+            HeardScan nothing;
+            nothing.timeMs = QDateTime::currentMSecsSinceEpoch();
+            merge(std::nullopt, nothing);
             return;
         }
         m_scanningOn = iface;
-        NetworkScanner(*iface).getAvailableNetworks(
-            this, [this, serial](const std::optional<NetworkList> &list, const QString &error) {
+        NetworkScanner(*iface).getAvailableNetworksHeard(
+            this, [this, serial](const std::optional<NetworkList> &list, const QString &error,
+                                 const HeardScan &heard) {
                 // An answer from an interface replaced since is not this tick's.
                 if (serial != m_scanSerial)
                     return;
                 m_scanningOn = nullptr;
                 m_lastScanError = list ? QString() : error;
                 queuePlotJob();
-                merge(list);
+                merge(list, heard);
             });
     });
 }
 
-void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
+void ScanCycle::merge(const std::optional<NetworkList> &scanned, const HeardScan &heard) {
     ++m_counter;
     m_nameGroups = {}; // signals change: the strongest of each name is found afresh
     // A failed scan still counts: every known network misses it.
@@ -102,6 +106,7 @@ void ScanCycle::merge(const std::optional<NetworkList> &scanned) {
     countTotals(tick);
     tick.agedOut = aged;
     tick.scanError = m_lastScanError;
+    tick.heard = heard;
     Q_EMIT tickFinished(tick);
 }
 

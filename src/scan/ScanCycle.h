@@ -77,7 +77,7 @@ Q_SIGNALS:
 
 private:
     void queuePlotJob();
-    void merge(const std::optional<NetworkList> &scanned);
+    void merge(const std::optional<NetworkList> &scanned, const HeardScan &heard);
     static NetworkList strongestFirst(const NetworkList &records);
     void mergeRecords(const NetworkList &scanned);
     NetworkList countMisses();

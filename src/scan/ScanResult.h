@@ -2,6 +2,7 @@
 
 #include "BssFacts.h"
 
+#include <QByteArray>
 #include <QString>
 
 // The channel of a network: number, band code and width code.
@@ -18,6 +19,11 @@ struct ScanResult : BssFacts {
     int frequencyMhz = 0;
     qint64 lastSeenMsAgo = 0;
     bool associated = false; // the interface is joined to this BSS
+    // The BSS as it was received, kept so that a scan can be recorded and
+    // played back as heard: the capability field (-1 for a network written
+    // out by hand, which has neither) and the information elements.
+    int capability = -1;
+    QByteArray ies;
 
     WlanChannel wlanChannel() const { return {channelNumber, channelBand, channelWidth}; }
     bool supportsPHYMode(int code) const { return inSet(phyModes, code); }

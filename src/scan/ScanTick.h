@@ -1,8 +1,18 @@
 #pragma once
 
 #include "NetworkModel.h"
+#include "WirelessInterface.h"
 
 #include <QString>
+#include <optional>
+
+// One scan as the interface answered it, before the merge: what a recording
+// of the session keeps.
+struct HeardScan {
+    std::optional<QList<ScanResult>> networks; // nothing after a failed scan or without interface
+    std::optional<JoinedLink> link;            // the interface's view of its joined network
+    qint64 timeMs = 0; // when it was heard (ms since the epoch); a played recording's own time
+};
 
 // What one finished polling tick hands to the views, in one piece: the
 // display list in table order, the joined network, the totals, the records
@@ -16,4 +26,5 @@ struct ScanTick {
     QString bssidTotal;      // "Total BSSID's : n"; empty: unchanged
     NetworkList agedOut;     // left the merged list at this merge
     QString scanError;       // empty after a good scan
+    HeardScan heard;         // the scan this merge took in
 };

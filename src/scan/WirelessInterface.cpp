@@ -33,3 +33,10 @@ void WirelessInterface::readCurrentNetworks(QObject *context, Answer done) {
             done(outcome);
     });
 }
+
+std::optional<JoinedLink> WirelessInterface::joinedLink() const {
+    const QString joined = bssid();
+    if (joined.isNull())
+        return std::nullopt;
+    return JoinedLink{ssid(), joined, wlanChannel(), rssiValue(), activePHYMode(), security()};
+}

@@ -15,6 +15,18 @@ struct ScanOutcome {
     QString error;                             // a readable reason after a failure
     int dropped = 0;                           // entries the source held but no longer hears
     qint64 readUs = 0;                         // time the read itself took
+    qint64 recordedAtMs = 0; // a played recording's time of the scan (ms since the epoch); 0 live
+};
+
+// The joined network as the interface itself reports it, which may differ from
+// the scan's entry for it (the station's own signal, the negotiated width).
+struct JoinedLink {
+    QString ssid; // null: hidden
+    QString bssid;
+    WlanChannel channel;
+    int rssiValue = 0;
+    int phyMode = 0;  // PhyMode::*
+    int security = 0; // Security::*, -1 unknown
 };
 
 // What the last scan read, for tracing.
@@ -51,6 +63,8 @@ public:
     virtual int rssiValue() const = 0;     // dBm, 0 when not joined
     virtual int security() const = 0;      // Security::* code
     virtual int activePHYMode() const = 0; // PhyMode::* code
+    // The getters above in one piece; nothing while not joined.
+    std::optional<JoinedLink> joinedLink() const;
 
     // One scan. `done` runs exactly once, later, from the event loop (never
     // from inside this call), after the joined network above has been brought

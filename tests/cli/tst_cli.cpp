@@ -160,6 +160,64 @@ private Q_SLOTS:
         }
     }
 
+    // A recording plays back as the session ran: the same history and list.
+    void recordingReplaysTheSession() {
+        const QString fading =
+            QStringLiteral("--source=scenario:") + data(QStringLiteral("fading.json"));
+        const QString out = m_dir.filePath(QStringLiteral("rec.jsonl"));
+        const Run rec = run({"record", fading, "--ticks=3", "--interval=0", "--out=" + out});
+        QCOMPARE(rec.exitCode, 0);
+        QVERIFY2(rec.err.contains(QStringLiteral("recorded 3 scans")), qPrintable(rec.err));
+
+        const auto withoutTimes = [](const QString &csv) {
+            QStringList lines = csv.split(QLatin1Char('\n'));
+            for (QString &line : lines)
+                line = line.section(QLatin1Char(','), 1);
+            return lines;
+        };
+        for (const char *format : {"--format=csv", "--format=history-csv"}) {
+            const Run live = run({"scan", fading, "--ticks=3", format});
+            const Run played = run({"scan", "--source=scenario:" + out, "--ticks=3", format});
+            QCOMPARE(played.exitCode, 0);
+            QCOMPARE(withoutTimes(played.out), withoutTimes(live.out));
+        }
+        // One line per listed network per tick; the second tick missed one.
+        const Run history = run({"scan", fading, "--ticks=3", "--format=history-csv"});
+        const QStringList lines = history.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[0], QStringLiteral("Time,BSSID,SSID,Channel,Signal (dBm),Joined"));
+        QVERIFY2(lines[4].endsWith(QStringLiteral(",02:00:00:00:01:00,Cafe,6,,False")),
+                 qPrintable(lines[4]));
+    }
+
+    void recordRefusesBadArguments_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString src = "--source=scenario:" + data(QStringLiteral("fading.json"));
+        const QString out = "--out=" + m_dir.filePath(QStringLiteral("x.jsonl"));
+        QTest::newRow("no source") << QStringList{"record", "--ticks=1", out} << 2 << "--source";
+        QTest::newRow("neither ticks nor duration")
+            << QStringList{"record", src, out} << 2 << "either --ticks or --duration";
+        QTest::newRow("both") << QStringList{"record", src, "--ticks=1", "--duration=1m", out} << 2
+                              << "either --ticks or --duration";
+        QTest::newRow("bad duration")
+            << QStringList{"record", src, "--duration=10x", out} << 2 << "--duration";
+        QTest::newRow("no out") << QStringList{"record", src, "--ticks=1"} << 2 << "--out";
+        QTest::newRow("unwritable out")
+            << QStringList{"record", src, "--ticks=1", "--out=/nonexistent/dir/x.jsonl"} << 1
+            << "cannot write";
+    }
+    void recordRefusesBadArguments() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(r.err.contains(QStringLiteral("usage: airlume-cli record")), exitCode == 2);
+    }
+
     void autoFallsBackToDemo() {
         const Run r = run(
             {QStringLiteral("scan"), QStringLiteral("--ticks=3"), QStringLiteral("--format=json")});

@@ -167,6 +167,9 @@ std::optional<BssEntry> decodeBss(Bytes attributes, QString *reason) {
     static_cast<BssFacts &>(r) = ie::describeBss(capability.value_or(0), ies, frequencyMhz);
     r.bssid = macText(bssid);
     r.frequencyMhz = frequencyMhz;
+    r.capability = capability.value_or(0);
+    r.ies =
+        QByteArray(reinterpret_cast<const char *>(ies.data()), static_cast<qsizetype>(ies.size()));
     if (mbm) {
         r.rssiValue = static_cast<int>(std::lround(*mbm / 100.0));
     } else if (unspec) {

@@ -3,6 +3,7 @@
 #include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <cmath>
 #include <cstdint>
@@ -308,8 +309,7 @@ bool ScenarioFields::readExplicitNetwork(const QJsonObject &object, const QStrin
         !readCodes(object, place, "phy", PhyMode::Highest, &network->phyModes) ||
         !readCodes(object, place, "security", Security::Highest, &network->securityModes))
         return false;
-    network->frequencyMhz =
-        channelFrequencyMhz(network->channelBand, network->channelNumber);
+    network->frequencyMhz = channelFrequencyMhz(network->channelBand, network->channelNumber);
     // What the element parser would have concluded from the capability elements.
     network->hasHt = network->supportsPHYMode(PhyMode::N);
     network->hasVht = network->supportsPHYMode(PhyMode::AC);
@@ -370,9 +370,12 @@ bool ScenarioFields::readRawNetwork(const QJsonObject &object, const QString &pl
     network->bssid = bssid;
     network->rssiValue = rssi;
     network->frequencyMhz = frequency;
+    network->capability = capability;
+    network->ies =
+        QByteArray(reinterpret_cast<const char *>(ies.data()), static_cast<qsizetype>(ies.size()));
     if (frequency == 0 && network->channelBand != Band::Unknown)
-        network->frequencyMhz = std::max(
-            0, channelFrequencyMhz(network->channelBand, network->channelNumber));
+        network->frequencyMhz =
+            std::max(0, channelFrequencyMhz(network->channelBand, network->channelNumber));
     return true;
 }
 
@@ -399,4 +402,45 @@ bool ScenarioFields::readHex(const QJsonValue &value, const QString &where,
         out->push_back(static_cast<std::uint8_t>(high << 4 | low));
     }
     return true;
+}
+
+bool ScenarioFields::readTime(const QJsonValue &value, const QString &where, qint64 *out) {
+    const QDateTime time = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    if (!value.isString() || !time.isValid())
+        return fail(where, QStringLiteral("must be an ISO 8601 time like "
+                                          "2024-05-01T12:00:00.000Z, not ") +
+                               (value.isString() ? quoted(value.toString()) : typeName(value)));
+    *out = time.toMSecsSinceEpoch();
+    return true;
+}
+
+bool ScenarioFields::readLink(const QJsonValue &value, const QString &place, JoinedLink *out) {
+    QJsonObject object;
+    if (!readObject(value, place, &object) ||
+        !checkKeys(object, place, {"ssid", "rssi", "channel", "band", "width", "phy", "security"}))
+        return false;
+    // The name as the interface gave it, already decoded and escaped: four
+    // characters at most for each of its 32 bytes, and nothing that escaping
+    // would have removed.
+    const QJsonValue ssid = object.value(QLatin1String("ssid"));
+    const QString where = at(place, "ssid");
+    if (!ssid.isNull() && !ssid.isString())
+        return fail(where, QStringLiteral("must be a string or null, not ") + typeName(ssid));
+    const QString text = ssid.toString();
+    if (text.size() > 4 * kSsidMaxBytes)
+        return fail(where, QStringLiteral("is longer than %1 characters").arg(4 * kSsidMaxBytes));
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control || isDirectionOverride(c))
+            return fail(where,
+                        QStringLiteral("contains a control character or direction override: ") +
+                            quoted(text));
+    }
+    out->ssid = ssid.isNull() || text.isEmpty() ? QString() : text;
+    return readInt(object, place, "rssi", kRssiMin, kRssiMax, &out->rssiValue) &&
+           readInt(object, place, "channel", 0, 233, &out->channel.channelNumber) &&
+           readInt(object, place, "band", Band::Unknown, Band::Ghz6, &out->channel.channelBand) &&
+           readInt(object, place, "width", ChannelWidth::Unknown, ChannelWidth::Mhz320,
+                   &out->channel.channelWidth) &&
+           readInt(object, place, "phy", PhyMode::None, PhyMode::Highest, &out->phyMode) &&
+           readInt(object, place, "security", -1, Security::Highest, &out->security);
 }

@@ -31,6 +31,10 @@ public:
     bool readRepeat(const QJsonObject &root, Scenario *scenario);
     // One network: explicit facts, or element bytes recorded off the air.
     bool readNetwork(const QJsonValue &value, const QString &place, ScanResult *network);
+    // A recorded scan's time: ISO 8601 with a zone, to ms since the epoch.
+    bool readTime(const QJsonValue &value, const QString &where, qint64 *out);
+    // The interface's own view of the joined network (bssid left alone).
+    bool readLink(const QJsonValue &value, const QString &place, JoinedLink *out);
 
 private:
     bool readInt(const QJsonObject &object, const QString &place, const char *key, int min, int max,

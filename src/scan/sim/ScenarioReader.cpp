@@ -18,12 +18,9 @@ namespace {
 using jsonspans::ContainerWalk;
 using jsonspans::Span;
 
-// Far beyond any real recording; a wrong path to a huge file fails fast.
-constexpr qint64 kFileMaxBytes = 64 * 1024 * 1024;
-// A day of scans a second apart, and five networks a scan on average: past
-// any recording, and they hold the checked scenario to a few times its file.
-constexpr qsizetype kScansMax = 100000;
-constexpr qsizetype kNetworksMax = 500000;
+constexpr qint64 kFileMaxBytes = scenariolimits::fileMaxBytes;
+constexpr qsizetype kScansMax = scenariolimits::scansMax;
+constexpr qsizetype kNetworksMax = scenariolimits::networksMax;
 // A value built whole (a network, the interface, the description); a network
 // with the most element bytes allowed takes about 9 KiB.
 constexpr qsizetype kValueMaxBytes = 64 * 1024;
@@ -61,8 +58,14 @@ public:
         if (m_json[start] != '{')
             return syntaxFailed({QJsonParseError::IllegalValue, start + 1});
         const Span root = jsonspans::valueAt(m_json, start);
-        if (const qsizetype after = jsonspans::skipSpace(m_json, root.end); after < m_json.size())
+        // More after the object makes JSON Lines, unless the object holds the scans itself.
+        const qsizetype after = jsonspans::skipSpace(m_json, root.end);
+        const bool lines = after < m_json.size() && !holdsScans(root);
+        if (after < m_json.size() && !lines)
             return syntaxFailed({QJsonParseError::GarbageAtEnd, after}); // Qt's offset here
+        if (lines && m_json.sliced(start, root.size()).contains('\n'))
+            return failed(QStringLiteral("top level"),
+                          QStringLiteral("a JSON Lines header must be one line"));
 
         // In file order, so the first problem in the file is the one reported.
         Scenario scenario;
@@ -98,17 +101,91 @@ public:
                           QStringLiteral("must be a string, not ") + typeName(description));
         if (!readInterface(top, &scenario) || !readRepeat(top, &scenario))
             return std::nullopt;
+        if (lines)
+            return readLines(root.end, std::move(scenario));
         if (!scans)
             return failed(QStringLiteral("scans"), QStringLiteral("missing"));
         return scenario;
     }
 
 private:
+    bool holdsScans(Span root) {
+        ContainerWalk walk(m_json, root);
+        while (walk.next()) {
+            if (walk.key() == QLatin1String("scans"))
+                return true;
+        }
+        return false;
+    }
+
+    // The scans of JSON Lines, one per line after the header's. A recording
+    // writes each line whole and in one piece, so only the last can be cut
+    // short (a crash, a pulled cord); such a line is left out with a warning.
+    std::optional<Scenario> readLines(qsizetype headerEnd, Scenario scenario) {
+        qsizetype lineEnd = m_json.indexOf('\n', headerEnd);
+        if (lineEnd < 0)
+            lineEnd = m_json.size();
+        if (const qsizetype rest = skipBlanks(headerEnd, lineEnd); rest < lineEnd)
+            return syntaxFailed({QJsonParseError::GarbageAtEnd, rest + 1});
+        int lineNumber = 1 + static_cast<int>(m_json.first(headerEnd).count('\n'));
+        while (lineEnd < m_json.size()) {
+            const qsizetype lineStart = lineEnd + 1;
+            ++lineNumber;
+            lineEnd = m_json.indexOf('\n', lineStart);
+            if (lineEnd < 0)
+                lineEnd = m_json.size();
+            const qsizetype start = skipBlanks(lineStart, lineEnd);
+            if (start == lineEnd)
+                continue;
+            const bool last = jsonspans::skipSpace(m_json, lineEnd) == m_json.size();
+            m_syntaxFault = false;
+            if (readLine(start, lineEnd, lineNumber, &scenario))
+                continue;
+            if (!last || !m_syntaxFault)
+                return std::nullopt;
+            scenario.truncationWarning = QStringLiteral("line %1 is cut short and left out (%2)")
+                                             .arg(lineNumber)
+                                             .arg(problem());
+            break;
+        }
+        if (scenario.scans.isEmpty())
+            return failed(QStringLiteral("line %1").arg(lineNumber),
+                          QStringLiteral("a recording must hold at least one whole scan"));
+        return scenario;
+    }
+
+    qsizetype skipBlanks(qsizetype at, qsizetype end) const {
+        while (at < end && (m_json[at] == ' ' || m_json[at] == '\t' || m_json[at] == '\r'))
+            ++at;
+        return at;
+    }
+
+    bool readLine(qsizetype start, qsizetype lineEnd, int lineNumber, Scenario *scenario) {
+        const QString place = QStringLiteral("line %1").arg(lineNumber);
+        if (scenario->scans.size() == kScansMax)
+            return fail(place, QStringLiteral("a scenario holds at most %1 scans").arg(kScansMax));
+        if (m_json[start] != '{')
+            return isContainer(jsonspans::valueAt(m_json, start), '{', place,
+                               QStringLiteral("must be an object, not "));
+        const Span span = jsonspans::valueAt(m_json, start);
+        // An object the line does not close is cut short, whatever follows.
+        if (span.end > lineEnd || m_json[span.end - 1] != '}')
+            return syntaxError({QJsonParseError::UnterminatedObject, lineEnd + 1});
+        if (const qsizetype rest = skipBlanks(span.end, lineEnd); rest < lineEnd)
+            return syntaxError({QJsonParseError::GarbageAtEnd, rest + 1});
+        ScenarioScan scan;
+        if (!readScan(span, place, &scan))
+            return false;
+        scenario->scans.append(std::move(scan));
+        return true;
+    }
+
     std::nullopt_t failed(const QString &place, const QString &problem) {
         fail(place, problem);
         return std::nullopt;
     }
     bool syntaxError(const jsonspans::Problem &problem) {
+        m_syntaxFault = true;
         QJsonParseError error;
         error.error = problem.error;
         return fail(syntaxPlace(m_json, problem), error.errorString());
@@ -160,12 +237,16 @@ private:
     bool readScan(Span span, const QString &place, ScenarioScan *scan) {
         if (!isContainer(span, '{', place, QStringLiteral("must be an object, not ")))
             return false;
-        std::optional<Span> joined, error, networks;
+        std::optional<Span> joined, error, networks, time, link;
         ContainerWalk walk(m_json, span);
         while (walk.next()) {
             const QString &key = walk.key();
             if (key == QLatin1String("joined"))
                 joined = walk.value();
+            else if (key == QLatin1String("time"))
+                time = walk.value();
+            else if (key == QLatin1String("link"))
+                link = walk.value();
             else if (key == QLatin1String("error"))
                 error = walk.value();
             else if (key == QLatin1String("networks"))
@@ -191,7 +272,20 @@ private:
             return fail(networksPlace, QStringLiteral("missing"));
         if (networks && !readNetworks(*networks, networksPlace, scan))
             return false;
-        return !joined || readJoined(*joined, at(place, "joined"), scan);
+        if (joined && !readJoined(*joined, at(place, "joined"), scan))
+            return false;
+        QJsonValue value;
+        if (time && (!build(*time, at(place, "time"), &value) ||
+                     !readTime(value, at(place, "time"), &scan->timeMs)))
+            return false;
+        if (!link)
+            return true;
+        if (scan->joinedIndex < 0)
+            return fail(at(place, "link"), QStringLiteral("needs a joined network"));
+        scan->link.emplace();
+        scan->link->bssid = scan->networks[scan->joinedIndex].bssid;
+        return build(*link, at(place, "link"), &value) &&
+               readLink(value, at(place, "link"), &*scan->link);
     }
 
     bool readNetworks(Span span, const QString &place, ScenarioScan *scan) {
@@ -236,7 +330,8 @@ private:
     }
 
     QByteArrayView m_json;
-    qsizetype m_networks = 0; // in all scans so far
+    qsizetype m_networks = 0;   // in all scans so far
+    bool m_syntaxFault = false; // the problem found is one of JSON syntax
 };
 
 // Opens a plain file for reading. Opening a FIFO blocks until a writer comes

@@ -1,6 +1,7 @@
 #include "SimulatedInterface.h"
 
 #include "ScenarioReader.h"
+#include "scan/ScanLog.h"
 #include "scan/WifiCodes.h"
 
 #include <QElapsedTimer>
@@ -20,20 +21,28 @@ QString SimulatedInterface::demoScenarioPath() {
 
 std::unique_ptr<SimulatedInterface> SimulatedInterface::fromFile(const QString &path,
                                                                  QString *error) {
-    std::optional<Scenario> scenario = readScenarioFile(path, error);
-    if (!scenario)
-        return nullptr;
-    return std::make_unique<SimulatedInterface>(
-        std::make_shared<const Scenario>(std::move(*scenario)));
+    return fromScenario(readScenarioFile(path, error));
 }
 
 std::unique_ptr<SimulatedInterface>
 SimulatedInterface::fromJson(const QByteArray &json, const QString &sourceName, QString *error) {
-    std::optional<Scenario> scenario = readScenario(json, sourceName, error);
-    if (!scenario)
+    return fromScenario(readScenario(json, sourceName, error));
+}
+
+std::unique_ptr<SimulatedInterface> SimulatedInterface::fromScenario(std::optional<Scenario> read) {
+    if (!read)
         return nullptr;
-    return std::make_unique<SimulatedInterface>(
-        std::make_shared<const Scenario>(std::move(*scenario)));
+    auto iface =
+        std::make_unique<SimulatedInterface>(std::make_shared<const Scenario>(std::move(*read)));
+    if (const QString warning = iface->loadWarning(); !warning.isEmpty())
+        qCWarning(lcScan).noquote() << warning;
+    return iface;
+}
+
+QString SimulatedInterface::loadWarning() const {
+    if (!m_scenario || m_scenario->truncationWarning.isEmpty())
+        return {};
+    return m_scenario->sourceName + QStringLiteral(": ") + m_scenario->truncationWarning;
 }
 
 SimulatedInterface::SimulatedInterface(std::shared_ptr<const Scenario> scenario)
@@ -60,7 +69,18 @@ const ScanResult *SimulatedInterface::joinedNetwork() const {
     return &scan.networks[scan.joinedIndex];
 }
 
+// A recording's own view of the joined network, where it kept one, stands
+// for what the interface reported then.
+const JoinedLink *SimulatedInterface::recordedLink() const {
+    if (!joinedNetwork())
+        return nullptr;
+    const ScenarioScan &scan = m_scenario->scans[m_current];
+    return scan.link ? &*scan.link : nullptr;
+}
+
 QString SimulatedInterface::ssid() const {
+    if (const JoinedLink *link = recordedLink())
+        return link->ssid;
     const ScanResult *joined = joinedNetwork();
     return joined ? joined->ssid : QString();
 }
@@ -71,11 +91,15 @@ QString SimulatedInterface::bssid() const {
 }
 
 WlanChannel SimulatedInterface::wlanChannel() const {
+    if (const JoinedLink *link = recordedLink())
+        return link->channel;
     const ScanResult *joined = joinedNetwork();
     return joined ? joined->wlanChannel() : WlanChannel{};
 }
 
 int SimulatedInterface::rssiValue() const {
+    if (const JoinedLink *link = recordedLink())
+        return link->rssiValue;
     const ScanResult *joined = joinedNetwork();
     return joined ? joined->rssiValue : 0;
 }
@@ -84,11 +108,15 @@ int SimulatedInterface::rssiValue() const {
 // further configuration ends up using, so the lowest code stands for the link.
 // A parsed beacon announcing no method at all yields -1, shown as unknown.
 int SimulatedInterface::security() const {
+    if (const JoinedLink *link = recordedLink())
+        return link->security;
     const ScanResult *joined = joinedNetwork();
     return joined ? lowestSecurityCode(joined->securityModes) : Security::None;
 }
 
 int SimulatedInterface::activePHYMode() const {
+    if (const JoinedLink *link = recordedLink())
+        return link->phyMode;
     const ScanResult *joined = joinedNetwork();
     return joined ? highestPhyMode(joined->phyModes) : PhyMode::None;
 }
@@ -140,6 +168,8 @@ void SimulatedInterface::startScan(Answer answer) {
             timer.start();
             ScanOutcome outcome;
             outcome.networks = playNextScan(&outcome.error);
+            if (m_scenario && m_current < m_scenario->scans.size())
+                outcome.recordedAtMs = m_scenario->scans[m_current].timeMs;
             outcome.readUs = timer.nsecsElapsed() / 1000;
             answer(outcome);
         },

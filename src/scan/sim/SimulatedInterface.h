@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ScenarioReader.h"
 #include "scan/WirelessInterface.h"
 
 #include <memory>
-
-struct Scenario;
+#include <optional>
 
 // A radio that plays a scenario file: each scan plays the next recorded scan.
 // The joined network is that of the scan played last (of the first one before
@@ -23,6 +23,9 @@ public:
                                                         const QString &sourceName, QString *error);
 
     explicit SimulatedInterface(std::shared_ptr<const Scenario> scenario);
+    // Why part of the file was left out (a recording's last line cut short),
+    // naming the file; empty when it was read whole. Logged when loaded.
+    QString loadWarning() const;
     ~SimulatedInterface() override;
 
     Kind kind() const override { return Kind::Simulated; }
@@ -50,7 +53,9 @@ protected:
     void startRead(Answer answer) override;
 
 private:
+    static std::unique_ptr<SimulatedInterface> fromScenario(std::optional<Scenario> read);
     const ScanResult *joinedNetwork() const;
+    const JoinedLink *recordedLink() const;
     int nextScanIndex() const;
 
     std::shared_ptr<const Scenario> m_scenario;
