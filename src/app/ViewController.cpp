@@ -4,6 +4,7 @@
 #include "InterfaceSource.h"
 #include "NetworkExport.h"
 #include "PaneStack.h"
+#include "SessionFiles.h"
 #include "SettingsChangeSequence.h"
 #include "StartupOrder.h"
 #include "TickDispatcher.h"
@@ -51,6 +52,8 @@ ViewController::ViewController(std::shared_ptr<PreferenceStore> store, Interface
         *m_cycle, *m_plotting, m_prefs, [this] { return m_source.current(); });
     m_views = std::make_unique<WindowViews>(WindowViews::Context{
         *m_cycle, *m_ticks, m_prefs, *m_plotting, m_locate, m_source, network});
+    m_files = new SessionFiles(
+        *m_cycle, m_prefs, m_source, [this] { return tableRows(); }, this);
 }
 
 // The panes point at the cycle, plotting state and vendors: they go first.
@@ -131,6 +134,13 @@ void ViewController::buildWindow() {
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addWidget(m_statusLine, 1);
+    m_recordingSign = new QLabel(QStringLiteral("\u25CF Recording"), this);
+    m_recordingSign->setObjectName(QStringLiteral("recordingSign"));
+    m_recordingSign->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold; padding-right: 8px;")
+            .arg(Theme::css(Theme::orange)));
+    m_recordingSign->hide();
+    statusBar()->addPermanentWidget(m_recordingSign);
     statusBar()->setStyleSheet(
         QStringLiteral("QStatusBar { background-color: %1; color: %2; }"
                        " QStatusBar QLabel { color: %2; padding-left: 6px; }")
@@ -187,10 +197,13 @@ QPushButton *ViewController::buildLogoButton(QWidget *parent) {
 
 void ViewController::wireCycle() {
     connect(m_ticks.get(), &TickDispatcher::tableTick, this, &ViewController::showTick);
-    connect(m_cycle.get(), &ScanCycle::pollingChanged, this, [this] {
+    const auto pollingMenuFollows = [this] {
         if (m_toolbar->selected() == ToolbarButton::Polling)
             pollingButtonAction();
-    });
+    };
+    connect(m_cycle.get(), &ScanCycle::pollingChanged, this, pollingMenuFollows);
+    connect(m_files, &SessionFiles::recordingChanged, this, pollingMenuFollows);
+    connect(m_files, &SessionFiles::recordingChanged, m_recordingSign, &QWidget::setVisible);
     connect(m_settingsChange.get(), &SettingsChangeSequence::tableReloadRequested, m_grid,
             &NetworkGridPane::reload);
 }
@@ -295,7 +308,7 @@ void ViewController::settingsButtonAction() {
 
 void ViewController::pollingButtonAction() {
     m_toolbar->select(ToolbarButton::Polling);
-    m_panelHost->rebuild(ToolbarMenus::pollingMenu(m_cycle->polling()),
+    m_panelHost->rebuild(ToolbarMenus::pollingMenu(m_cycle->polling(), m_files->isRecording()),
                          [this](MenuAction action) { runMenuAction(action); });
 }
 
@@ -330,7 +343,14 @@ void ViewController::runMenuAction(MenuAction action) {
         settingsAction();
         break;
     case MenuAction::ExportNetwork:
-        exportNetworkAction();
+        m_files->exportNetwork();
+        break;
+    case MenuAction::ExportHistory:
+        m_files->exportHistory();
+        break;
+    case MenuAction::Record:
+    case MenuAction::StopRecording:
+        m_files->toggleRecording();
         break;
     case MenuAction::ExitLocate:
         exitLocate();
@@ -374,30 +394,8 @@ void ViewController::settingsAction() {
 void ViewController::settingsChanged() {
     // The adapter chosen is the one the restarted polling scans.
     m_source.applyAdapterChoice(m_prefs.value(Preferences::adapterKey));
+    m_files->settingsChanged();
     m_settingsChange->settingsChanged();
-}
-
-QString ViewController::askSavePath() {
-    if (m_chooseSavePath)
-        return m_chooseSavePath(this);
-    QFileDialog dialog(this, QStringLiteral("Export Network"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("CSV files (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-void ViewController::exportNetworkAction() {
-    const QString chosen = askSavePath();
-    if (chosen.isEmpty())
-        return;
-    const QString path = NetworkExport::withCsvSuffix(chosen);
-    QString error;
-    if (!NetworkExport::writeNetworkList(path, tableRows(), m_cycle->connectedNetwork(), m_prefs,
-                                         &error))
-        QMessageBox::critical(this, QStringLiteral("Export Network"), error);
 }
 
 void ViewController::exitLocate() {

@@ -24,6 +24,7 @@ class QPushButton;
 class QNetworkAccessManager;
 class QVBoxLayout;
 class ScanCycle;
+class SessionFiles;
 class SettingsChangeSequence;
 class TickDispatcher;
 class ToolbarStrip;
@@ -39,9 +40,6 @@ class WirelessInterface;
 class ViewController : public QMainWindow {
     Q_OBJECT
 public:
-    // Asks for the export file; an empty answer cancels. Tests replace the
-    // save dialog with it.
-    using SavePathChooser = std::function<QString(QWidget *parent)>;
     // Makes the connection test's window; tests give one that pings nothing.
     using ConnectionTestMaker = std::function<ConnectionTestDialog *(QWidget *parent)>;
 
@@ -68,7 +66,7 @@ public:
     // The rows the table shows, in its order: what an export writes.
     NetworkList tableRows() const;
 
-    void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
+    SessionFiles &files() const { return *m_files; }
     void setConnectionTestMaker(ConnectionTestMaker make) {
         m_makeConnectionTest = std::move(make);
     }
@@ -85,7 +83,6 @@ public Q_SLOTS:
     void connectionTestAction();
     void settingsAction();
     void settingsChanged();
-    void exportNetworkAction();
     void exitLocate();
     void enableOrDisable();
 
@@ -104,7 +101,6 @@ private:
     void showPowered(bool powered);
     void showStatus(const QString &scanError);
     void showInterface();
-    QString askSavePath();
 
     Preferences m_prefs;
     InterfaceSource &m_source;
@@ -116,7 +112,6 @@ private:
     std::unique_ptr<SettingsChangeSequence> m_settingsChange;
     std::unique_ptr<WindowViews> m_views;
     LocateState m_locate;
-    SavePathChooser m_chooseSavePath;
     ConnectionTestMaker m_makeConnectionTest;
     bool m_appeared = false;
 
@@ -127,4 +122,6 @@ private:
     LayoutModes *m_layouts = nullptr;
     NetworkGridPane *m_grid = nullptr;
     QLabel *m_statusLine = nullptr;
+    QLabel *m_recordingSign = nullptr;
+    SessionFiles *m_files = nullptr;
 };

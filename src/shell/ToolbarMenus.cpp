@@ -22,19 +22,27 @@ constexpr LayoutEntry layoutEntries[] = {
 
 } // namespace
 
-QList<MenuEntry> pollingMenu(bool polling) {
+QList<MenuEntry> pollingMenu(bool polling, bool recording) {
     const MenuEntry toggle =
         polling ? MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Stop"), MenuAction::Stop}
                 : MenuEntry{QStringLiteral("ic_start"), QStringLiteral("Start"), MenuAction::Start};
+    const MenuEntry record =
+        recording
+            ? MenuEntry{QStringLiteral("ic_stop"), QStringLiteral("Stop Recording"),
+                        MenuAction::StopRecording}
+            : MenuEntry{QStringLiteral("ic_record"), QStringLiteral("Record"), MenuAction::Record};
     return {{QStringLiteral("ic_refreshNow"), QStringLiteral("Refresh"), MenuAction::Refresh},
-            toggle};
+            toggle,
+            record};
 }
 
 QList<MenuEntry> settingsMenu(bool locating) {
     QList<MenuEntry> entries{
         {QStringLiteral("ic_settings"), QStringLiteral("Settings"), MenuAction::Settings},
         {QStringLiteral("ic_exportNetwork"), QStringLiteral("Export Network"),
-         MenuAction::ExportNetwork}};
+         MenuAction::ExportNetwork},
+        {QStringLiteral("ic_exportHistory"), QStringLiteral("Export History"),
+         MenuAction::ExportHistory}};
     if (locating)
         entries.append({QStringLiteral("ic_exitLocate"), QStringLiteral("Exit Locate"),
                         MenuAction::ExitLocate});

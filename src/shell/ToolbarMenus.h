@@ -12,6 +12,9 @@ enum class MenuAction {
     Start,
     Settings,
     ExportNetwork,
+    ExportHistory,
+    Record,
+    StopRecording,
     ExitLocate,
     ConnectionTest,
     QualityTest,
@@ -37,9 +40,11 @@ struct MenuEntry {
 // The entries of the toolbar's drop-down panels, top to bottom.
 namespace ToolbarMenus {
 
-// "Refresh", then "Stop" while polling runs or "Start" while it is stopped.
-QList<MenuEntry> pollingMenu(bool polling);
-// "Settings", "Export Network", and "Exit Locate" only while locating.
+// "Refresh", then "Stop" while polling runs or "Start" while it is stopped,
+// then "Record" or, while recording, "Stop Recording".
+QList<MenuEntry> pollingMenu(bool polling, bool recording = false);
+// "Settings", "Export Network", "Export History", and "Exit Locate" only
+// while locating.
 QList<MenuEntry> settingsMenu(bool locating);
 // "Connection Test", "Quality Test", "Speed Test".
 QList<MenuEntry> testsMenu();

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/InterfaceSource.h"
 #include "app/PaneStack.h"
+#include "app/SessionFiles.h"
 #include "app/SharedInstanceClass.h"
 #include "app/TickDispatcher.h"
 #include "app/ViewController.h"
@@ -42,6 +43,13 @@
 using ScenarioJson::runJobsUntil;
 using ScenarioJson::scan;
 
+namespace {
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 class TestAppWindow : public QObject {
     Q_OBJECT
 
@@ -59,6 +67,7 @@ private Q_SLOTS:
     void viewsFollowTheTick();
     void locateNarrowsEveryView();
     void exportWritesWhatTheTableShows();
+    void recordingAndHistoryExport();
     void powerButtonFollowsTheAdapter();
     void settingsChangeSwitchesAdapter();
     void scanFailureInStatusLine();
@@ -184,10 +193,10 @@ void TestAppWindow::pollingPanelStopsRefreshesStarts() {
     QCOMPARE(m_reloads.join(" | "), "rows=2 timer=off | rows=3 timer=on");
     press(ToolbarButton::Polling);
     QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Polling);
-    QCOMPARE(entries(), "Refresh,Stop");
+    QCOMPARE(entries(), "Refresh,Stop,Record");
     click(QStringLiteral("Stop"));
     QVERIFY(!m_window->cycle().polling() && !m_window->cycle().timerActive());
-    QCOMPARE(entries(), "Refresh,Start");
+    QCOMPARE(entries(), "Refresh,Start,Record");
     const qint64 counter = m_window->cycle().counter();
     click(QStringLiteral("Refresh"));
     runJobsUntil([&] { return m_reloads.size() == 3; });
@@ -195,10 +204,10 @@ void TestAppWindow::pollingPanelStopsRefreshesStarts() {
         QCoreApplication::processEvents();
     QCOMPARE(m_window->cycle().counter(), counter + 1);
     QVERIFY(!m_window->cycle().polling());
-    QCOMPARE(entries(), "Refresh,Start");
+    QCOMPARE(entries(), "Refresh,Start,Record");
     click(QStringLiteral("Start"));
     QVERIFY(m_window->cycle().polling());
-    QCOMPARE(entries(), "Refresh,Stop");
+    QCOMPARE(entries(), "Refresh,Stop,Record");
     runJobsUntil([&] { return m_window->cycle().timerActive(); });
     QVERIFY(m_window->cycle().timerActive());
 }
@@ -209,12 +218,12 @@ void TestAppWindow::settingsPanelAndEmptyPanels() {
     build({scan({"A:-40"})});
     runJobsUntil([&] { return m_reloads.size() == 1; });
     press(ToolbarButton::Settings);
-    QCOMPARE(entries(), "Settings,Export Network");
+    QCOMPARE(entries(), "Settings,Export Network,Export History");
     const NetworkModelPtr located = m_window->tableRows().constFirst();
     m_window->locate().locateModel = located;
     m_window->locate().locateArray = {located};
     press(ToolbarButton::Settings);
-    QCOMPARE(entries(), "Settings,Export Network,Exit Locate");
+    QCOMPARE(entries(), "Settings,Export Network,Export History,Exit Locate");
     click(QStringLiteral("Exit Locate"));
     QVERIFY(!m_window->locate().isLocating());
 
@@ -361,7 +370,7 @@ void TestAppWindow::exportWritesWhatTheTableShows() {
     runJobsUntil([&] { return m_reloads.size() == 2; });
     QTemporaryDir dir;
     QString chosen;
-    m_window->setSavePathChooser([&](QWidget *) { return chosen; });
+    m_window->files().setSavePathChooser([&](QWidget *) { return chosen; });
     press(ToolbarButton::Settings);
     click(QStringLiteral("Export Network"));
     QVERIFY(QDir(dir.path()).isEmpty());
@@ -380,6 +389,35 @@ void TestAppWindow::exportWritesWhatTheTableShows() {
     QCOMPARE(written, expected.toUtf8());
     QCOMPARE(written.count('\n'), 3);
     QVERIFY(written.contains("\nTrue,B,-50,"));
+}
+
+// Record writes one line per tick after its header until stopped, with the
+// sign on show meanwhile; the history holds a row per network per tick.
+void TestAppWindow::recordingAndHistoryExport() {
+    build({scan({"A:-40", "B:-50"}, 0), scan({"A:-42"}, 0)});
+    runJobsUntil([&] { return m_reloads.size() == 2; });
+    QTemporaryDir dir;
+    QString chosen = dir.filePath("walk.jsonl");
+    m_window->files().setSavePathChooser([&](QWidget *) { return chosen; });
+    press(ToolbarButton::Polling);
+    click(QStringLiteral("Record"));
+    const auto *sign = m_window->findChild<QLabel *>(QStringLiteral("recordingSign"));
+    QVERIFY(sign->isVisibleTo(m_window.get()));
+    QCOMPARE(entries(), "Refresh,Stop,Stop Recording");
+    for (int tick = 3; tick <= 4; ++tick) {
+        m_window->cycle().refresh();
+        runJobsUntil([&] { return m_reloads.size() == tick; });
+    }
+    click(QStringLiteral("Stop Recording"));
+    QTRY_VERIFY(!sign->isVisibleTo(m_window.get()));
+    QCOMPARE(readAll(chosen).count('\n'), 3); // the header and two ticks
+
+    chosen = dir.filePath("history");
+    press(ToolbarButton::Settings);
+    click(QStringLiteral("Export History"));
+    const QByteArray history = readAll(chosen + ".csv");
+    QCOMPARE(history.count("aa:bb:cc:00:00:01"), 4); // A in each of the four ticks
+    QCOMPARE(history.count("aa:bb:cc:00:00:02"), 4); // B heard once, then missed
 }
 
 // The button follows the adapter once it reports the switch; a refusal keeps

@@ -1,0 +1,90 @@
+#include "SessionFiles.h"
+
+#include "InterfaceSource.h"
+#include "NetworkExport.h"
+#include "netlist/SessionHistory.h"
+#include "scan/ScanCycle.h"
+#include "scan/WirelessInterface.h"
+#include "scan/sim/SessionRecorder.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+SessionFiles::SessionFiles(ScanCycle &cycle, const Preferences &prefs, InterfaceSource &source,
+                           RowsShown rowsShown, QWidget *window)
+    : QObject(window)
+    , m_cycle(cycle)
+    , m_prefs(prefs)
+    , m_source(source)
+    , m_rowsShown(std::move(rowsShown))
+    , m_window(window)
+    , m_history(std::make_unique<SessionHistory>())
+    , m_recorder(std::make_unique<SessionRecorder>()) {
+    // Every merge once; the cleared list the views also see is no tick.
+    connect(&m_cycle, &ScanCycle::tickFinished, m_recorder.get(), &SessionRecorder::recordTick);
+    connect(&m_cycle, &ScanCycle::tickFinished, this,
+            [this](const ScanTick &tick) { m_history->addTick(tick); });
+    connect(m_recorder.get(), &SessionRecorder::recordingChanged, this,
+            &SessionFiles::recordingChanged);
+    connect(m_recorder.get(), &SessionRecorder::recordingFailed, this, [this](const QString &e) {
+        QMessageBox::warning(m_window, QStringLiteral("Record"), e);
+    });
+}
+
+SessionFiles::~SessionFiles() = default;
+
+bool SessionFiles::isRecording() const {
+    return m_recorder->isRecording();
+}
+
+QString SessionFiles::askSavePath(const QString &title, const QString &filter,
+                                  const QString &suffix) {
+    if (m_chooseSavePath)
+        return m_chooseSavePath(m_window);
+    QFileDialog dialog(m_window, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void SessionFiles::exportNetwork() {
+    const QString chosen = askSavePath(QStringLiteral("Export Network"),
+                                       QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    if (!NetworkExport::writeNetworkList(NetworkExport::withCsvSuffix(chosen), m_rowsShown(),
+                                         m_cycle.connectedNetwork(), m_prefs, &error))
+        QMessageBox::critical(m_window, QStringLiteral("Export Network"), error);
+}
+
+void SessionFiles::exportHistory() {
+    const QString chosen = askSavePath(QStringLiteral("Export History"),
+                                       QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    if (!m_history->writeCsv(NetworkExport::withCsvSuffix(chosen), m_prefs, &error))
+        QMessageBox::critical(m_window, QStringLiteral("Export History"), error);
+}
+
+void SessionFiles::toggleRecording() {
+    if (m_recorder->isRecording()) {
+        m_recorder->stop();
+        return;
+    }
+    const QString chosen =
+        askSavePath(QStringLiteral("Record"), QStringLiteral("Airlume recordings (*.jsonl)"),
+                    QStringLiteral("jsonl"));
+    if (chosen.isEmpty())
+        return;
+    const WirelessInterface *iface = m_source.current();
+    m_recorder->start(chosen, iface ? iface->interfaceName() : QString());
+}
+
+void SessionFiles::settingsChanged() {
+    m_history->clear();
+}
