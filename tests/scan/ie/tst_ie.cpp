@@ -135,6 +135,8 @@ private slots:
             QTest::newRow(name) << false << body << info;
         };
         row("version only", kVersion, "akms 2 +0 caps -1");
+        row("pairwise count one past", kVersion + kCcmp + count(2) + kCcmp + kCcmp.left(3),
+            "invalid");
         row("pairwise count exactly fits", kVersion + kCcmp + count(2) + kCcmp + kCcmp,
             "akms 2 +0 caps -1");
         row("one octet of AKM count", kToAkms + char(1), "invalid");
