@@ -2,12 +2,10 @@
 
 #include "conntest/CommandRunner.h"
 
-#include <QStringList>
 #include <QTest>
 
 // Holds each started command until the test ends it with fixture output.
-class ScriptedRunner : public CommandRunner {
-public:
+struct ScriptedRunner : CommandRunner {
     QStringList started; // "program arg ..." in start order
     int cancels = 0;
     Done pending;
@@ -16,11 +14,7 @@ public:
         started << (QStringList{program} + arguments).join(' ');
         pending = std::move(done);
     }
-    void cancel() override {
-        if (pending)
-            ++cancels;
-        pending = nullptr;
-    }
+    void cancel() override { cancels += std::exchange(pending, nullptr) ? 1 : 0; }
     void finish(const CommandResult &result) {
         QVERIFY(pending);
         std::exchange(pending, nullptr)(result);

@@ -1,4 +1,3 @@
-// The graph's headless rules: history and sampler, data source, legend layout.
 #include "graph/GraphDataSource.h"
 #include "graph/LegendLayout.h"
 #include "graph/PlottingState.h"
@@ -67,8 +66,6 @@ private Q_SLOTS:
     // dBm per pass, 0 not heard, 1 a failed read; wanted: history | drawn | misses.
     void samples() {
         const std::tuple<QString, QList<int>, QString> cases[] = {
-            {Preferences::dBm, {-60}, "-60 | -60 | 0"},
-            {Preferences::percent, {-60}, "80 | 80 | 0"},
             {Preferences::dBm, {-62, 0, -60}, "-60 10 -62 | -60 gap -62 | 0"},
             {Preferences::percent, {-62, 0, -60}, "80 -110 76 | 80 gap 76 | 0"},
             {Preferences::percent, {-99, -100}, "-110 2 | gap 2 | 1"}, // -100 dBm reads as missing
@@ -89,9 +86,8 @@ private Q_SLOTS:
         }
     }
 
-    // The 101st miss in a row drops a network: its colour goes to the end of the
-    // pool and it leaves both maps, while the others still get their value. A
-    // network that returns in time stays.
+    // The 101st miss in a row drops a network from both maps, while the others
+    // still get their value. A network that returns in time stays.
     void dropAfterMisses() {
         Sampling s(3);
         QSignalSpy labelsOff(&s.plotting, &PlottingState::legendLabelRemoved);
@@ -104,13 +100,10 @@ private Q_SLOTS:
         }
         QCOMPARE(s.values(1), QStringList(100, "10").join(' '));
         QCOMPARE(labelsOff.count(), 0);
-        const PlotColor colour = s.pool.colorFor(bssidOf(1));
         s.pass();
-        QCOMPARE(labelsOff.count(), 1);
-        QCOMPARE(labelsOff.at(0).at(0).toString(), bssidOf(1));
-        QVERIFY(!s.plotting.plottingNetworkDictionary.contains(bssidOf(1)));
-        QVERIFY(!s.plotting.plottingNetworksDict.contains(bssidOf(1)));
-        QCOMPARE(s.pool.availableColors.last(), colour);
+        QCOMPARE(labelsOff.count() == 1 ? labelsOff.at(0).at(0).toString() : "", bssidOf(1));
+        QVERIFY(!s.plotting.plottingNetworkDictionary.contains(bssidOf(1)) &&
+                !s.plotting.plottingNetworksDict.contains(bssidOf(1)));
         QCOMPARE(QString("%1 %2 %3")
                      .arg(s.records[1]->signalStrengthArray.size())
                      .arg(s.records[2]->signalStrengthArray.size())
@@ -121,18 +114,18 @@ private Q_SLOTS:
     // After 600 passes exactly the 500 newest values remain, newest first.
     void historyLimit() {
         Sampling s(1);
-        auto dBmOfPass = [](int pass) { return -1 - (pass * 7) % 97; };
-        QList<qint64> expected;
         for (int pass = 1; pass <= 600; ++pass) {
-            s.heard.insert(bssidOf(1), dBmOfPass(pass));
+            s.heard.insert(bssidOf(1), -(pass % 100) - 1);
             s.pass();
-            expected.prepend(dBmOfPass(pass));
         }
-        QCOMPARE(s.records[0]->signalStrengthArray, expected.first(500));
+        const QList<qint64> &kept = s.records[0]->signalStrengthArray;
+        QCOMPARE(QString("%1 %2 %3").arg(kept.size()).arg(kept.first()).arg(kept.last()),
+                 "500 -1 -2");
     }
 
     // One read per pass, none while nothing is sampled or a read is still out;
-    // the timer samples at once when armed.
+    // the timer samples at once when armed. A read that does not answer is
+    // given up at the third pass after it; its late answer is ignored.
     void sampler() {
         Sampling none(0), s(5);
         none.history.startSampling();
@@ -149,8 +142,6 @@ private Q_SLOTS:
         QCOMPARE(reads.size(), 1);
         reads.takeFirst()(QList<ScanResult>{makeNetwork({}, bssidOf(2), -44)});
         QCOMPARE(s.values(2), "-44 10");
-        // A read that does not answer is given up at the third pass after it;
-        // its late answer is ignored.
         for (int pass = 0; pass < 3; ++pass)
             slow.reloadPlotValues();
         QCOMPARE(reads.size(), 1);
@@ -161,69 +152,102 @@ private Q_SLOTS:
         QCOMPARE(s.values(2), "-33 -44 10");
     }
 
-    // Record count, markers among records 0..12 (whole seconds count), X, Y
-    // beyond the history, and the drawn list's length.
+    // Records drawn for the interval (500 s) and the drawn list's length; Y past the history, a
+    // gap, an unknown network or field read nothing.
     void dataSource() {
-        const std::tuple<QString, int, QString> cases[] = {
-            {"5", 500, "0 5 10"},
-            {"1", 100, "0 1 2 3 4 5 6 7 8 9 10 11 12"},
-            {"2.5", 200, "0 2 4 6 8 10 12"}};
-        for (const auto &[interval, records, markers] : cases) {
-            Sampling s(2);
-            s.prefs.setValue(Preferences::pollingIntervalKey, interval);
-            s.records[0]->signalStrengthArray = QList<qint64>(700, -60);
-            s.records[1]->signalStrengthArray = {-60, 10, -62};
-            QCOMPARE(s.history.numberOfRecordsForPlot(), qint64(records));
-            QStringList dots;
-            for (int i = 0; i <= 12; ++i)
-                if (GraphDataSource::hasMarker(i, s.history.intervalSeconds()))
-                    dots << QString::number(i);
-            QCOMPARE(dots.join(' '), markers);
-            QCOMPARE(s.history.plotValues(bssidOf(1)).size(), qsizetype(std::min(records, 700)));
-        }
         Sampling s(2);
+        s.prefs.setValue(Preferences::pollingIntervalKey, "2.5");
+        s.records[0]->signalStrengthArray = QList<qint64>(700, -60);
         s.records[1]->signalStrengthArray = {-60, 10, -62};
-        const std::optional<double> nil;
+        QCOMPARE(QString("%1 %2")
+                     .arg(s.history.numberOfRecordsForPlot())
+                     .arg(s.history.plotValues(bssidOf(1)).size()),
+                 "200 200");
         QCOMPARE(s.history.numberForPlot(bssidOf(2), GraphDataSource::X, 7), std::optional(7.0));
         QCOMPARE(s.history.numberForPlot(bssidOf(2), GraphDataSource::Y, 2), std::optional(-62.0));
         for (const auto &[bssid, field, index] : {std::tuple{2, int(GraphDataSource::Y), 1},
                                                   {2, GraphDataSource::Y, 3},
                                                   {9, GraphDataSource::Y, 0},
                                                   {2, 2, 0}})
-            QCOMPARE(s.history.numberForPlot(bssidOf(bssid), field, index), nil);
-        QVERIFY(s.history.plotValues(bssidOf(9)).isEmpty());
+            QVERIFY(!s.history.numberForPlot(bssidOf(bssid), field, index));
     }
 
-    // "x,top" of each label in order; every label lies inside the band and the
-    // pane, clear of the next slot.
+    // Sixteen labels wrap to a fourth row; every label lies inside the band
+    // and the pane, clear of the next slot; a long name is cut to 40 characters.
     void legendSlots() {
-        const QString row0 = "874,%1 658,%1 442,%1 226,%1 10,%1";
-        const QString row1 = "10,%1 226,%1 442,%1 658,%1 874,%1";
-        const std::tuple<int, int, int, QString> cases[] = {
-            // labels, width, padding, places
-            {1, 1100, 50, "874,30"},
-            {1, 620, 50, "490,30"},
-            {6, 1100, 60, row0.arg(40) + " 10,24"},
-            {6, 620, 60, "490,40 370,40 250,40 130,40 10,40 10,24"},
-            {11, 1100, 60, row0.arg(40) + " " + row1.arg(24) + " 874,8"},
-            {16, 1100, 76, row0.arg(56) + " " + row1.arg(40) + " " + row0.arg(24) + " 10,8"}};
-        for (const auto &[labels, width, padding, places] : cases) {
-            QCOMPARE(LegendLayout::bottomPadding(labels), padding);
-            QStringList got;
-            for (const QRect &r : LegendLayout::labelRects(labels, width)) {
-                QVERIFY(r.left() >= 0 && r.right() < width && r.top() >= 0 && r.bottom() < padding);
-                QVERIFY(r.width() <= (width - 20) / 5 - 10);
-                got << QString("%1,%2").arg(r.x()).arg(r.y());
+        QCOMPARE(LegendLayout::bottomPadding(16), 76);
+        QStringList got;
+        for (const QRect &r : LegendLayout::labelRects(16, 1100)) {
+            QVERIFY(r.left() >= 0 && r.right() < 1100 && r.top() >= 0 && r.bottom() < 76);
+            QVERIFY(r.width() <= (1100 - 20) / 5 - 10);
+            got << QString("%1,%2").arg(r.x()).arg(r.y());
+        }
+        QCOMPARE(got.mid(4, 2).join(' ') + " " + got.mid(14).join(' '), "10,56 10,40 10,24 10,8");
+        QCOMPARE(LegendLayout::labelText(QString(30, 'x'), "aa:bb:cc:dd:ee:ff"),
+                 "  " + QString(30, 'x') + " aa:bb:c");
+    }
+
+    // The pool's random colour once the fixed ones are gone: hue (mod 256),
+    // saturation and brightness (mod 128, /256 + 0.5) by the HSB definition,
+    // either side of the 1/6 sector edge (42.67); both always land in [0.5, 1).
+    void randomColour() {
+        QList<quint32> draws;
+        ColorPool pool([&] { return draws.isEmpty() ? 0u : draws.takeFirst(); });
+        for (int i = 0; i < ColorPool::initialColors().size(); ++i)
+            pool.getColors(bssidOf(i + 10));
+        QStringList got;
+        for (const quint32 hue : {42u, 43u}) {
+            draws = {hue, 0, 0};
+            const PlotColor c = pool.getColors(bssidOf(1));
+            got << QString("%1 %2 %3")
+                       .arg(c.red, 0, 'f', 4)
+                       .arg(c.green, 0, 'f', 4)
+                       .arg(c.blue, 0, 'f', 4);
+        }
+        QCOMPARE(got.join(" | "), "0.5000 0.4961 0.2500 | 0.4980 0.5000 0.2500");
+        for (quint32 draw : {0u, 127u, 128u, 0xFFFFFFFFu}) {
+            for (quint32 hue = 0; hue < 256; ++hue) {
+                draws = {hue, draw, draw};
+                const PlotColor c = pool.getColors(bssidOf(1));
+                const double hi = std::max({c.red, c.green, c.blue});
+                const double saturation = (hi - std::min({c.red, c.green, c.blue})) / hi;
+                QVERIFY(hi >= 0.5 && hi < 1.0 && saturation >= 0.5 - 1e-9 && saturation < 1.0 &&
+                        c.alpha == 1.0);
             }
-            QCOMPARE(got.join(' '), places);
         }
     }
 
-    void labelText() {
-        QCOMPARE(LegendLayout::labelText("Office", "aa:bb:cc:dd:ee:ff"),
-                 "  Office aa:bb:cc:dd:ee:ff");
-        const QString long40 = LegendLayout::labelText(QString(30, 'x'), "aa:bb:cc:dd:ee:ff");
-        QCOMPARE(long40, "  " + QString(30, 'x') + " aa:bb:c");
+    // A network is plotted while it holds a colour: a checked one starts
+    // afresh, the joined one keeps its history, an unchecked one gives its
+    // colour back behind the free ones; the graph follows the signals in
+    // order. A record without a BSSID is never plotted.
+    void plottingState() {
+        Sampling s(0);
+        const NetworkList r{std::make_shared<NetworkModel>(makeNetwork("n", bssidOf(1), -50)),
+                            std::make_shared<NetworkModel>(makeNetwork("n", bssidOf(2), -50)),
+                            std::make_shared<NetworkModel>(makeNetwork("n", QString(), -50))};
+        QStringList log;
+        connect(&s.plotting, &PlottingState::configurePlotsRequested, this,
+                [&](const QString &b) { log << "configure " + b.right(1); });
+        connect(&s.plotting, &PlottingState::rearrangeNetworkLabelsRequested, this,
+                [&] { log << "rearrange"; });
+        connect(&s.plotting, &PlottingState::legendLabelRemoved, this,
+                [&](const QString &b) { log << "off " + b.right(1); });
+        r[0]->signalStrengthArray = r[1]->signalStrengthArray = {-50, -52};
+        s.plotting.setPlotted(r[0], true);
+        s.plotting.setPlotted(r[0], true); // already plotted: nothing new
+        s.plotting.plotJoinedNetwork(r[1]);
+        QCOMPARE(QString("%1 %2")
+                     .arg(r[0]->signalStrengthArray.size())
+                     .arg(r[1]->signalStrengthArray.size()),
+                 "0 2");
+        s.plotting.setPlotted(r[0], false);
+        s.plotting.setPlotted(r[2], true);
+        s.plotting.plotJoinedNetwork(nullptr);
+        const QList<PlotColor> fixed = ColorPool::initialColors();
+        QVERIFY(!s.plotting.isPlotted(bssidOf(1)) && s.plotting.isPlotted(bssidOf(2)));
+        QCOMPARE(s.pool.availableColors, fixed.mid(2) + fixed.mid(0, 1));
+        QCOMPARE(log.join(", "), "configure 1, rearrange, configure 2, off 1");
     }
 };
 

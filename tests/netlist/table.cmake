@@ -1,5 +1,4 @@
-# The network table: rules headless, widgets under the offscreen platform.
-airlume_add_test(NAME tst_tablerules SOURCES tst_tablerules.cpp LIBS airlume_netlist_core)
+# The network table: its model and rules headless, widgets under the offscreen platform.
 airlume_add_test(NAME tst_networktablemodel
                  SOURCES tst_networktablemodel.cpp TableFixture.h
                  LIBS airlume_netlist_core airlume_tick)

@@ -1,14 +1,45 @@
 #include "TableFixture.h"
 #include "netlist/NetworkTableModel.h"
+#include "netlist/RowDiff.h"
+#include "netlist/RowMenu.h"
+#include "netlist/SignalScale.h"
+#include "netlist/SortDescriptors.h"
 
 #include <QAbstractItemModelTester>
 #include <QLoggingCategory>
+#include <QPoint>
 #include <QTest>
 
 using Model = NetworkTableModel;
 
-// Table-driven cases start afresh (init()) and name themselves in the text
-// they compare, so a failure tells which case.
+namespace {
+
+// Records from words "ssid/rssi/channel/frequency", "-" an absent text;
+// BSSIDs number them in input order (…:01, …:02), so ties can be told apart.
+NetworkList records(const QString &words) {
+    NetworkList list;
+    for (const QString &word : words.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList f = word.split('/');
+        auto text = [&](int i, const QString &fallback) {
+            return f.value(i, fallback) == "-" ? QString() : f.value(i, fallback);
+        };
+        list << std::make_shared<NetworkModel>(makeNetwork(
+            text(0, {}), QString("aa:bb:cc:dd:ee:%1").arg(list.size() + 1, 2, 10, QChar('0')),
+            f.value(1, "-50").toInt(), f.value(2, "6").toInt()));
+        list.last()->frequency = text(3, list.last()->frequency);
+    }
+    return list;
+}
+
+QString numbers(const NetworkList &list) {
+    QStringList parts;
+    for (const NetworkModelPtr &r : list)
+        parts << (r ? QString::number(r->bssid.right(2).toInt()) : "-");
+    return parts.join(' ');
+}
+
+} // namespace
+
 class TestNetworkTableModel : public QObject {
     Q_OBJECT
 
@@ -21,10 +52,9 @@ class TestNetworkTableModel : public QObject {
         m_f->hear(heard, joined);
         return m_f->tick();
     }
-    bool check(int row, QVariant state, int role = Qt::CheckStateRole, int column = Model::Check) {
-        return m_model->setData(m_model->index(row, column), state, role);
+    bool check(int row, Qt::CheckState state) {
+        return m_model->setData(m_model->index(row, Model::Check), state, Qt::CheckStateRole);
     }
-    // One column of every row, "|"-separated.
     QString column(int column, int role = Qt::DisplayRole) const {
         QStringList cells;
         for (int row = 0; row < m_model->rowCount(); ++row) {
@@ -42,7 +72,6 @@ private Q_SLOTS:
     void initTestCase() { QLoggingCategory::setFilterRules("airlume.*.info=false"); }
     void cleanup() { m_tester.reset(), m_model.reset(), m_f.reset(); }
     void init() {
-        cleanup();
         m_log.clear();
         m_f = std::make_unique<TableFixture>();
         TableFixture *f = m_f.get();
@@ -62,43 +91,26 @@ private Q_SLOTS:
                 [this](const QString &bssid) { m_log << "plot " + bssid.right(2); });
     }
 
-    // The padlock, the texts from the lock column on, the bar's fill and
-    // level. Absent values leave cells empty; no channel hides the width too.
-    // The file's vendor is kept on the record too, for the CSV export.
+    // Absent values from the air leave cells empty, no bar; the file's vendor is
+    // kept on the record for the CSV export. The signal follows the unit.
     void cells() {
-        const std::tuple<const char *, int, int, int, bool, QString> cases[] = {
-            {"Cafe", -61, 36, Security::WPA2Personal, false,
-             "locked||Cafe|00:1b:2c:dd:ee:01|Acme Networks|36|20 MHz|None|WPA2 Personal|-61|Access "
-             "Point|5180|0.78 0"},
-            {"", 0, 0, Security::None, false,
-             "open|||00:1b:2c:dd:ee:01|Acme Networks|||None|None||Access Point|-1| "},
-            {"Cafe", -70, 1, Security::WPA2Personal, true,
-             "locked||Cafe|00:1b:2c:dd:ee:01|Acme Networks|1|20 MHz|None|WPA2 Personal|60|Access "
-             "Point|2412|0.60 1"},
-        };
-        for (const auto &[ssid, rssi, channel, security, percent, want] : cases) {
-            init();
-            m_f->prefs.setValue(Preferences::displayUnitsKey, percent ? "Percent" : "dBm");
-            ScanResult net =
-                makeNetwork(*ssid ? ssid : QString(), "00:1b:2c:dd:ee:01", rssi, channel,
-                            channel > 14 ? Band::Ghz5
-                            : channel    ? Band::Ghz2_4
-                                         : 0);
-            net.securityModes.set(security);
-            QVERIFY(load({net}));
-            auto at = [&](int c, int role = Qt::DisplayRole) {
-                return m_model->index(0, c).data(role);
-            };
-            QStringList texts{at(Model::SecurityLock, Model::LockOpenRole).toBool() ? "open"
-                                                                                    : "locked"};
-            for (int c = Model::SecurityLock; c < Model::ColumnCount; ++c)
-                texts << at(c).toString();
-            const QVariant fill = at(Model::Rssi, Model::SignalFillRole);
-            texts << (fill.isValid() ? QString::number(fill.toDouble(), 'f', 2) : "") + " " +
-                         at(Model::Rssi, Model::SignalLevelRole).toString();
-            QCOMPARE(texts.join('|'), want);
-            QCOMPARE(m_model->recordAt(0)->vendor, "Acme Networks");
-        }
+        m_f->prefs.setValue(Preferences::displayUnitsKey, "Percent");
+        QList<ScanResult> heard{makeNetwork(QString(), "00:1b:2c:dd:ee:01", 0, 0, 0)};
+        heard[0].securityModes.set(Security::None);
+        QVERIFY(load(heard + TableFixture::networks({"Cafe:-70"})));
+        QStringList texts{m_model->index(0, Model::SecurityLock).data(Model::LockOpenRole).toBool()
+                              ? "open"
+                              : "locked"};
+        for (int c = Model::SecurityLock; c < Model::ColumnCount; ++c)
+            texts << m_model->index(0, c).data().toString();
+        texts << QString::number(
+            m_model->index(0, Model::Rssi).data(Model::SignalFillRole).isValid());
+        QCOMPARE(texts.join('|'),
+                 "open|||00:1b:2c:dd:ee:01|Acme Networks|||None|None||Access Point|-1|0");
+        QCOMPARE(m_model->recordAt(0)->vendor, "Acme Networks");
+        QCOMPARE(column(Model::Rssi) + " " +
+                     m_model->index(1, Model::Rssi).data(Model::SignalFillRole).toString(),
+                 "|60 0.6");
     }
 
     // Tick after tick, each handed out once, in order: the table's one reload
@@ -137,30 +149,25 @@ private Q_SLOTS:
         }
     }
 
-    // Check boxes plot and unplot; the joined network is checked again at
-    // each reload, but not while another network is located, when the boxes
-    // are not editable.
+    // Check boxes plot and unplot; the joined network is checked again at each
+    // reload, but not while another (the yellow candidate) is located, when the
+    // graph plots it alone and the boxes are not editable.
     void checkBoxesPlot() {
         QVERIFY(load(TableFixture::networks({"Alpha:-60", "Bravo:-40", "Charlie:-70"}), 0));
-        QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
         QVERIFY(check(2, Qt::Checked) && check(0, Qt::Unchecked));
-        QVERIFY(!check(1, Qt::Checked, Qt::CheckStateRole, Model::Ssid));
-        QVERIFY(!check(1, "x", Qt::DisplayRole));
-        QCOMPARE(checks() + QString(" %1").arg(changed.size()), "off|off|on 2");
-        QCOMPARE(changed.at(0).at(0).toModelIndex(), m_model->index(2, Model::Check));
+        QCOMPARE(checks(), "off|off|on");
         m_model->reload();
         QCOMPARE(checks(), "on|off|on");
         QCOMPARE(m_log.join(", "), "totals '3' '3', labels, plot 01, joined Alpha, plot 03, "
                                    "labels, plot 01, joined Alpha");
 
-        // Locating Bravo, the graph plots it alone; the boxes show what they
-        // showed, not editable, and the joined one is not forced on.
         for (const char *ssid : {"Alpha", "Charlie"})
             m_f->plotting.setPlotted(m_f->recordOf(ssid), false);
         m_f->startLocating("Bravo");
         m_f->plotting.plotJoinedNetwork(m_f->locate.locateModel);
         m_model->reload();
-        QCOMPARE(checks(), "on|off|on");
+        QCOMPARE(checks() + " " + column(Model::Ssid, Model::HighlightRole),
+                 "on|off|on orange|yellow|clear");
         QVERIFY(!check(1, Qt::Checked) && !m_f->plotting.isPlotted(TableFixture::bssidOf(1)));
         QVERIFY(!m_model->flags(m_model->index(1, Model::Check)).testFlag(Qt::ItemIsUserCheckable));
         m_f->locate.locateArray.clear();
@@ -168,31 +175,8 @@ private Q_SLOTS:
         QCOMPARE(checks(), "on|on|off");
     }
 
-    // Joined to Alpha; locate mode keeps the located network in row 1 and the
-    // candidate (right-clicked after the tick) is yellow, never row 0.
-    void locatedRowHighlight() {
-        const char *cases[][3] = {{"", "Bravo", "orange|clear|clear|clear"},
-                                  {"Charlie", "Charlie", "orange|yellow|clear|clear"},
-                                  {"Charlie", "Delta", "orange|clear|clear|yellow"},
-                                  {"Alpha", "Alpha", "orange|clear|clear|clear"}};
-        for (const auto &[located, candidate, want] : cases) {
-            init();
-            m_f->hear({"Alpha:-60", "Bravo:-40", "Charlie:-70", "Delta:-80"}, 0);
-            QVERIFY(m_f->tick());
-            if (*located)
-                m_f->startLocating(located);
-            QVERIFY(m_f->tick());
-            m_f->locate.locateModel = m_f->recordOf(candidate);
-            m_model->reload();
-            QCOMPARE(QString(located) + ">" + candidate + ": " +
-                         column(Model::Ssid, Model::HighlightRole),
-                     QString(located) + ">" + candidate + ": " + want);
-        }
-    }
-
-    // Only changed rows are reported, with no layout change while the order
-    // holds; a selected row stays on its network while the list reorders,
-    // grows and shrinks under it; nothing is reset.
+    // Nothing is reported while nothing changes; a selected row stays on its
+    // network while the list reorders, grows and shrinks; nothing is reset.
     void rowsFollowTheirRecords() {
         QSignalSpy resets(m_model.get(), &QAbstractItemModel::modelReset);
         QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
@@ -203,15 +187,6 @@ private Q_SLOTS:
         changed.clear();
         QVERIFY(m_f->tick());
         QCOMPARE(changed.size() + layout.size(), 0);
-        heard[1].rssiValue = -51;
-        heard[2].rssiValue = -52;
-        QVERIFY(load(heard));
-        QCOMPARE(QString("%1 %2-%3 ")
-                         .arg(layout.size())
-                         .arg(changed[0][0].toModelIndex().row())
-                         .arg(changed[0][1].toModelIndex().row()) +
-                     column(Model::Rssi),
-                 "0 1-2 -40|-51|-52|-70");
         const QPersistentModelIndex selected = m_model->index(2, Model::Bssid);
         heard[2].rssiValue = -30; // Charlie moves to the top
         heard << makeNetwork("Echo", TableFixture::bssidOf(5), -45);
@@ -224,6 +199,89 @@ private Q_SLOTS:
             QVERIFY(m_f->tick());
         QCOMPARE(column(Model::Ssid), "Charlie|Echo");
         QCOMPARE(selected.row() + resets.size(), 0);
+    }
+
+    // Header clicks give the first key's direction ("^"/"v") and the order of
+    // the records they sort, by input position.
+    void sorting() {
+        const char *names = "bravo Alpha charlie alpha", *ties = "b/-70 a/-60 b/-50 a/-80";
+        const char *cases[][4] = {
+            {"no click keeps the order", names, "", "^ 1 2 3 4"},
+            {"ssid ignores case, ties keep order", names, "ssid", "^ 2 4 1 3"},
+            {"third click restores", names, "ssid ssid ssid", "^ 2 4 1 3"},
+            {"hidden ssid first", "beta - alpha", "ssid", "^ 2 3 1"},
+            {"check sorts by rssi, rssi reverses it", "a/-9 b/-10 c/-100", "check rssi", "v 1 2 3"},
+            {"frequency compares texts", "a/-50/6/5180 b/-50/6/-1 c/-50/6/2412 d/-50/6/960",
+             "frequency", "^ 2 3 1 4"},
+            {"reversed tie-breaker stays reversed", ties, "rssi rssi ssid", "^ 2 4 3 1"},
+            {"a tie-breaker clicked again comes first, ascending", ties, "rssi rssi ssid rssi",
+             "^ 4 1 2 3"},
+        };
+        for (const auto &[name, words, clicks, want] : cases) {
+            SortDescriptors sort;
+            for (const QString &column : QString(clicks).split(' ', Qt::SkipEmptyParts))
+                sort.headerClicked(column);
+            NetworkList list = records(words);
+            sort.sorter()(list);
+            const QString got = (sort.firstAscending() ? "^ " : "v ") + numbers(list);
+            QCOMPARE(name + (": " + got), name + (": " + QString(want)));
+        }
+    }
+
+    // Fill/level (0 green to 2 red) either side of each limit, then in percent.
+    void signalScale() {
+        QStringList got;
+        for (const int dBm : {-30, -69, -70, -80, -110})
+            got << QString::number(SignalScale::dBm().fillOf(dBm), 'f', 2) + "/" +
+                       QString::number(int(SignalScale::dBm().levelOf(dBm)));
+        for (const int percent : {61, 60, 40})
+            got << QString::number(int(SignalScale::percent().levelOf(percent)));
+        QCOMPARE(got.join(' '), "1.00/0 0.62/0 0.60/1 0.40/2 0.00/2 0 1 2");
+    }
+
+    // The item comes from the candidate as it stood before the click; a click
+    // outside the cells keeps the item and the candidate.
+    void rowMenu() {
+        const NetworkList shown = records("A B C");
+        LocateState locate;
+        QStringList seen;
+        for (const QPoint at : {QPoint(1, 0), {2, 0}, {1, 0}, {-1, 2}, {3, 0}}) {
+            const auto item = RowMenu::menuNeedsUpdate(locate, shown, at.x(), at.y());
+            seen << (item ? item->title : "(unchanged)") + " @" + numbers({locate.locateModel});
+            locate.locateArray = {shown.at(1)}; // locating from the second click on
+        }
+        QCOMPARE(seen.join(", "),
+                 "Locate @2, Exit Locate @3, Locate @2, (unchanged) @2, (unchanged) @2");
+    }
+
+    // Letters are keys. Removals, appends, then moves applied to `before` give
+    // `after`; repeated keys ask for a reset.
+    void rowDiff() {
+        const char *cases[][3] = {{"abcde", "ac", ""},
+                                  {"ab", "abcd", ""},
+                                  {"abcd", "ead", "moved"},
+                                  {"ab", "aa", "reset"},
+                                  {"aab", "ab", "reset"}};
+        static const char records[5] = {}; // one address per letter
+        for (const auto &[before, after, want] : cases) {
+            QList<RowDiff::Key> keys[2];
+            for (int i : {0, 1})
+                for (const char *c = i ? after : before; *c; ++c)
+                    keys[i] << &records[*c - 'a'];
+            const RowDiff diff(keys[0], keys[1]);
+            QString rows = before;
+            for (const RowDiff::Range &r : diff.removals())
+                rows.remove(r.first, r.last - r.first + 1);
+            for (int i : diff.appended())
+                rows += after[i];
+            QString moved = rows;
+            for (int i = 0; i < diff.targets().size() && diff.moved(); ++i)
+                moved[diff.targets().at(i)] = rows[i];
+            const QString got = !diff.followsKeys() ? "reset" : diff.moved() ? "moved" : "";
+            QCOMPARE(QString(before) + ">" + after + ": " + got + " " +
+                         (got == "reset" ? after : moved),
+                     QString(before) + ">" + after + ": " + want + " " + after);
+        }
     }
 };
 

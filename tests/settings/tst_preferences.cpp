@@ -2,7 +2,6 @@
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,41 +10,31 @@
 class TestPreferences : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Preferences> m_prefs;
-    // Sets a value; a null text leaves the key absent.
-    void set(const QString &key, const QString &text) {
-        m_prefs = std::make_unique<Preferences>(std::make_shared<MemoryPreferenceStore>());
-        if (!text.isNull())
-            m_prefs->setValue(key, text);
-    }
-
 private Q_SLOTS:
-    // Absent, non-numeric, non-finite and non-positive read as the default;
-    // a day at most.
-    void pollingIntervalSeconds() {
-        QStringList got;
-        for (const char *stored : {"", "abc", "0", "-3", "nan", "inf", "2", "0.5", " 2 ", "86400",
-                                   "1e10", static_cast<const char *>(nullptr)}) {
-            set(Preferences::pollingIntervalKey, QString::fromLatin1(stored));
-            got << QString::number(m_prefs->pollingIntervalSeconds());
-        }
-        QCOMPARE(got.join(' '), "5 5 5 5 5 5 2 0.5 2 86400 86400 5");
-    }
-
-    // Unit conversions at their edges: only exactly "Percent" shows percent; -100 dBm is 0 %
-    // and -50 dBm 100 %, clamped; the radar's first 50 units cover r, every unit beyond five
-    // times as far.
+    // Values read at their edges: an interval absent, non-numeric, non-finite or non-positive
+    // reads as the default, a day at most; only exactly "Percent" shows percent; -100 dBm is
+    // 0 % and -50 dBm 100 %, clamped; the radar's first 50 units cover r, every unit beyond
+    // five times as far.
     void conversions() {
+        const auto prefs = [](const QString &key, const char *text) {
+            Preferences p(std::make_shared<MemoryPreferenceStore>());
+            if (text)
+                p.setValue(key, QString::fromLatin1(text));
+            return p;
+        };
         QStringList got;
-        for (const QString &unit : {QStringLiteral("Percent"), QStringLiteral("percent")}) {
-            set(Preferences::displayUnitsKey, unit);
-            got << QString::number(ALUtilities::getSignalstrengthForNetwork(-75, *m_prefs));
-        }
-        for (qint64 dbm : {-101, -100, -99, -51, -50, 7})
+        for (const char *stored : {"abc", "0", "nan", "inf", "0.5", " 2 ", "86400", "1e10",
+                                   static_cast<const char *>(nullptr)})
+            got << QString::number(
+                prefs(Preferences::pollingIntervalKey, stored).pollingIntervalSeconds());
+        for (const char *unit : {"Percent", "percent"})
+            got << QString::number(ALUtilities::getSignalstrengthForNetwork(
+                -75, prefs(Preferences::displayUnitsKey, unit)));
+        for (qint64 dbm : {-101, -99, -50, 7})
             got << QString::number(ALUtilities::signalInPercent(dbm));
         for (auto [s, r] : QList<std::pair<float, float>>{{0, 15}, {25, 15}, {51, 15}, {60, 90}})
             got << QString::number(ALUtilities::getRadiusForSignalValue(s, r));
-        QCOMPARE(got.join(' '), "50 -75 0 0 2 98 100 100 0 7.5 16.5 180");
+        QCOMPARE(got.join(' '), "5 5 5 5 0.5 2 86400 86400 5 50 -75 0 2 100 100 0 7.5 16.5 180");
     }
 
     // Texts survive the settings file as they are; launch defaults overwrite what they cover,
@@ -56,9 +45,8 @@ private Q_SLOTS:
         const auto open = [&] {
             return Preferences(std::make_shared<SettingsPreferenceStore>(path));
         };
-        QVERIFY(!open().has(Preferences::adapterKey));
-        for (const QString &text : {QString(""), QStringLiteral("wlan0,wlan1"),
-                                    QStringLiteral("@Invalid()"), QStringLiteral("one\ntwo")}) {
+        for (const QString &text : {QStringLiteral("wlan0,wlan1"), QStringLiteral("@Invalid()"),
+                                    QStringLiteral("one\ntwo")}) {
             {
                 Preferences prefs = open();
                 prefs.setValue(Preferences::adapterKey, text);
@@ -81,21 +69,12 @@ private Q_SLOTS:
     // live in memory instead.
     void settingsFileThatIsAFifoIsNotOpened() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Airlume")));
-        const QString user = dir.filePath(QStringLiteral("Airlume/Airlume.conf"));
-        const QString ini = dir.filePath(QStringLiteral("airlume.ini"));
-        for (const QString &path : {user, ini})
-            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-        for (const auto &store : {std::make_shared<SettingsPreferenceStore>(),
-                                  std::make_shared<SettingsPreferenceStore>(ini)}) {
-            Preferences prefs(store);
-            QVERIFY(!prefs.has(Preferences::adapterKey));
-            prefs.setValue(Preferences::adapterKey, QStringLiteral("wlan1"));
-            prefs.flush();
-            QCOMPARE(prefs.value(Preferences::adapterKey), QStringLiteral("wlan1"));
-        }
-        qunsetenv("XDG_CONFIG_HOME");
+        const QString fifo = dir.filePath(QStringLiteral("airlume.ini"));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        Preferences prefs(std::make_shared<SettingsPreferenceStore>(fifo));
+        prefs.setValue(Preferences::adapterKey, QStringLiteral("wlan1"));
+        prefs.flush();
+        QCOMPARE(prefs.value(Preferences::adapterKey), QStringLiteral("wlan1"));
     }
 };
 

@@ -6,14 +6,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <memory>
-
-using SettingsForm::Box;
 
 namespace {
 
-class CountingStore : public MemoryPreferenceStore {
-public:
+struct CountingStore : MemoryPreferenceStore {
     void sync() override { ++syncs; }
     int syncs = 0;
 };
@@ -43,74 +39,54 @@ private Q_SLOTS:
         m_prefs = std::make_unique<Preferences>(m_store);
     }
 
-    // What the boxes show, and what is stored after (defaults written once on a fresh store;
-    // a text no box offers shows no item and stays). The interval is stored as bare seconds.
-    void shownItems_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("fresh store") << ""
-                                     << "wlan0|dBm|Accurate|Radar|On|Fixed|5 Seconds|On"
-                                     << "- dBm Accurate Radar On Fixed 5 On";
-        QTest::newRow("stored; the adapter shown is the one in use")
-            << "adapterValue=wlan9 displayUnitsValue=Percent locatePaceValue=Follow%20signal "
-               "pollingIntervalValue=1"
-            << "wlan0|Percent|Accurate|Radar|On|Follow signal|1 Second|On"
-            << "wlan9 Percent Accurate Radar On Follow signal 1 On";
-        QTest::newRow("unknown text") << "displayUnitsValue=percent pollingIntervalValue=7"
-                                      << "wlan0|-|Accurate|Radar|On|Fixed|-|On"
-                                      << "- percent Accurate Radar On Fixed 7 On";
-    }
+    // What the boxes show, and what is stored after: defaults written once on a fresh store; a
+    // text no box offers shows no item and stays.
     void shownItems() {
-        QFETCH(QString, before);
-        for (const QString &pair : before.split(' ', Qt::SkipEmptyParts))
-            m_prefs->setValue(pair.section('=', 0, 0), pair.section('=', 1).replace("%20", " "));
-        const int syncs = m_store->syncs;
-        const QHash<Box, QString> shown = SettingsForm::shownItems(*m_prefs, "wlan0");
-        QStringList texts;
-        for (Box b : SettingsForm::boxes())
-            texts << (shown.value(b).isNull() ? QStringLiteral("-") : shown[b]);
-        QTEST(texts.join('|'), "shown");
-        QTEST(stored(*m_prefs), "after");
-        QCOMPARE(m_store->syncs, syncs + 1);
+        QStringList got;
+        for (const bool fresh : {true, false}) {
+            init();
+            if (!fresh)
+                m_prefs->setValue(Preferences::displayUnitsKey, QStringLiteral("percent"));
+            const QHash<SettingsForm::Box, QString> shown =
+                SettingsForm::shownItems(*m_prefs, "wlan0");
+            QStringList texts;
+            for (SettingsForm::Box b : SettingsForm::boxes())
+                texts << (shown.value(b).isNull() ? QStringLiteral("-") : shown[b]);
+            got << texts.join('|') + ' ' + stored(*m_prefs) + ' ' + QString::number(m_store->syncs);
+        }
+        QCOMPARE(got.join('\n'), "wlan0|dBm|Accurate|Radar|On|Fixed|5 Seconds|On - dBm Accurate "
+                                 "Radar On Fixed 5 On 1\nwlan0|-|Accurate|Radar|On|Fixed|5 "
+                                 "Seconds|On - percent Accurate Radar On Fixed 5 On 1");
     }
 
-    // OK stores every chosen box and announces once, changed or not (a value no box offers is
-    // kept); Cancel stores nothing and announces nothing.
-    void closing_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("closedBy");
-        QTest::addColumn<QString>("after");
-        const QString all = "Simulated|Percent|Accurate|Sonar|Off|Follow signal|2 Seconds|Off";
-        QTest::newRow("OK, every box changed")
-            << all << "ok"
-            << "Simulated Percent Accurate Sonar Off Follow signal 2 Off";
-        QTest::newRow("OK, nothing changed") << ""
-                                             << "ok"
-                                             << "wlan0 dBm Accurate Radar On Fixed 7 On";
-        QTest::newRow("Cancel") << all << "cancel"
-                                << "- dBm Accurate Radar On Fixed 7 On";
-    }
+    // OK stores every chosen box and announces once; Cancel stores nothing and announces
+    // nothing. Either closes the dialog.
     void closing() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, closedBy);
-        m_prefs->writeLaunchDefaults();
-        m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("7"));
-        SettingsViewController dialog(*m_prefs, {"wlan0", "wlp3s0", "Simulated"}, "wlan0");
-        QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
-        const int syncs = m_store->syncs;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const QStringList items = chosen.split('|', Qt::SkipEmptyParts);
-        for (int i = 0; i < items.size(); ++i) {
-            QComboBox *box = dialog.comboBox(SettingsForm::boxes().at(i));
-            box->setCurrentIndex(box->findText(items.at(i)));
+        QStringList got;
+        for (const char *closedBy : {"ok", "cancel"}) {
+            init();
+            m_prefs->writeLaunchDefaults();
+            SettingsViewController dialog(*m_prefs, {"wlan0", "wlp3s0", "Simulated"}, "wlan0");
+            QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
+            const int syncs = m_store->syncs;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const QStringList items =
+                QString("Simulated|Percent|Accurate|Sonar|Off|Follow signal|2 Seconds|Off")
+                    .split('|');
+            for (int i = 0; i < items.size(); ++i) {
+                QComboBox *box = dialog.comboBox(SettingsForm::boxes().at(i));
+                box->setCurrentIndex(box->findText(items.at(i)));
+            }
+            QTest::mouseClick(dialog.findChild<QPushButton *>(closedBy), Qt::LeftButton);
+            got << QStringLiteral("%1: %2 %3/%4/%5")
+                       .arg(closedBy, stored(*m_prefs))
+                       .arg(changed.count())
+                       .arg(m_store->syncs - syncs)
+                       .arg(dialog.isVisible());
         }
-        QTest::mouseClick(dialog.findChild<QPushButton *>(closedBy), Qt::LeftButton);
-        QTEST(stored(*m_prefs), "after");
-        QCOMPARE(QStringLiteral("%1 %2").arg(changed.count()).arg(m_store->syncs - syncs),
-                 closedBy == "ok" ? "1 1" : "0 0");
-        QVERIFY(!dialog.isVisible());
+        QCOMPARE(got.join(" | "), "ok: Simulated Percent Accurate Sonar Off Follow signal 2 Off "
+                                  "1/1/0 | cancel: - dBm Accurate Radar On Fixed 5 On 0/0/0");
     }
 };
 

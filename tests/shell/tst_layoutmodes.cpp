@@ -35,21 +35,13 @@ private Q_SLOTS:
     void transitions() {
         const char *const rows[][2] = {
             {"network", "grid 90 | endExpanded arrange:grid"},
-            {"history", "history 90 | endExpanded arrange:history"},
-            {"history-networks", "grid,history 90 | endExpanded arrange:grid,history"},
             // The grid goes above a history pane that was there first.
             {"history history-networks", "grid,history 90 | endExpanded arrange:grid,history"},
             {"network all", "radar+conn,grid,history 90 | clearPlot endExpanded "
                             "arrange:radar+conn,grid,history radarView"},
             {"radar", "expanded 220 | endExpanded arrange:expanded build:1"},
-            {"radar network", "grid 90 | endExpanded arrange:grid"},
-            {"radar all", "radar+conn,grid,history 90 | clearPlot endExpanded "
-                          "arrange:radar+conn,grid,history radarView"},
             // The same mode twice leaves the stack alone; Show All still
             // redraws its radar, and Radar does nothing at all.
-            {"network network", "grid 90 | endExpanded"},
-            {"history history", "history 90 | endExpanded"},
-            {"history-networks history-networks", "grid,history 90 | endExpanded"},
             {"all all", "radar+conn,grid,history 90 | clearPlot endExpanded radarView"},
             {"radar radar", "expanded 220 | "},
             {"radar network radar", "expanded 220 | endExpanded arrange:expanded build:2"}};

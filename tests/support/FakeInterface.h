@@ -2,17 +2,13 @@
 
 #include "scan/WirelessInterface.h"
 
-#include <QList>
 #include <QQueue>
-#include <QString>
-#include <optional>
 #include <variant>
 
-// A scriptable radio for the scan tests. Each scan takes the next scripted
-// outcome (networks or an error text), then repeats `fallback`; a read of the
-// current networks answers `fallback`. Answers and power switches come
-// through the event loop, like a real radio's. The joined network's fields
-// are plain members read at each call; null while not joined.
+// A scriptable radio. Each scan takes the next scripted outcome (networks or an error text),
+// then repeats `fallback`; a read of the current networks answers `fallback`. Answers and
+// power switches come through the event loop, like a real radio's. The joined network's
+// fields are plain members read at each call; null while not joined.
 class FakeInterface : public WirelessInterface {
 public:
     struct ScanError {
@@ -30,7 +26,6 @@ public:
     QQueue<Outcome> script;
     Outcome fallback = QList<ScanResult>{};
     int scanCount = 0;
-    int readCount = 0;
     QString powerRefusal; // non-empty: setPowerAsync is refused with it
 
     void queueScan(const QList<ScanResult> &networks) { script.enqueue(networks); }
@@ -77,10 +72,7 @@ protected:
         ++scanCount;
         deliver(script.isEmpty() ? fallback : script.dequeue(), std::move(answer));
     }
-    void startRead(Answer answer) override {
-        ++readCount;
-        deliver(fallback, std::move(answer));
-    }
+    void startRead(Answer answer) override { deliver(fallback, std::move(answer)); }
 
 private:
     void deliver(const Outcome &scripted, Answer answer) {
@@ -94,7 +86,6 @@ private:
     }
 };
 
-// A scanned network with the fields the tests care about.
 inline ScanResult makeNetwork(const QString &ssid, const QString &bssid, int rssi, int channel = 6,
                               int band = Band::Ghz2_4, int width = ChannelWidth::Mhz20) {
     ScanResult r;

@@ -1,7 +1,6 @@
 #pragma once
 
-// Builds element lists the way an access point lays them out in a beacon,
-// one 802.11 element per call, so tests read like the frame they stand for.
+// Builds element lists as an access point lays them out in a beacon, one element per call.
 
 #include <QByteArray>
 #include <cstdint>
@@ -27,11 +26,6 @@ public:
     Elements &rates(List units) { return element(1, units); }
     Elements &extRates(List units) { return element(50, units); }
     Elements &ds(int channel) { return element(3, {channel}); }
-    Elements &country(const char *cc) { return element(7, QByteArray(cc) + " \x01\x0d\x14"); }
-    Elements &bssLoad(int stations, int load) {
-        return element(11, {stations & 0xff, stations >> 8, load, 0, 0});
-    }
-    Elements &htCap() { return element(45, QByteArray(26, '\0').replace(0, 2, "\xef\x19")); }
     // Secondary channel offset 1 above / 3 below; anyWidth is STA Channel Width.
     Elements &htOp(int primary, int offset = 0, bool anyWidth = false) {
         QByteArray body(22, '\0');
@@ -39,19 +33,16 @@ public:
         body[1] = char(offset | (anyWidth ? 0x04 : 0));
         return element(61, body);
     }
-    Elements &vhtCap() { return element(191, QByteArray(12, '\x11')); }
     Elements &vhtOp(int width, int ccfs0, int ccfs1 = 0) {
         return element(192, {width, ccfs0, ccfs1, 0xfc, 0xff});
     }
     Elements &heCap() { return extension(35, QByteArray(21, '\x01')); }
     // HE Operation with the optional fields the parameter bits announce.
-    Elements &heOp(bool vhtInfo = false, bool coHosted = false, QByteArray sixGhz = {}) {
-        const int params =
-            (vhtInfo ? 1 << 14 : 0) | (coHosted ? 1 << 15 : 0) | (sixGhz.isEmpty() ? 0 : 1 << 17);
-        QByteArray body =
+    Elements &heOp(bool vhtInfo = false, QByteArray sixGhz = {}) {
+        const int params = (vhtInfo ? 1 << 14 : 0) | (sixGhz.isEmpty() ? 0 : 1 << 17);
+        const QByteArray body =
             bytes({params & 0xff, params >> 8 & 0xff, params >> 16, 0x2a, 0xfc, 0xff});
-        return extension(36, body + (vhtInfo ? bytes({1, 42, 0}) : "") + (coHosted ? "\3" : "") +
-                                 sixGhz);
+        return extension(36, body + (vhtInfo ? bytes({1, 42, 0}) : "") + sixGhz);
     }
     static QByteArray sixGhzInfo(int primary, int width, int ccfs0, int ccfs1 = 0) {
         return bytes({primary, width, ccfs0, ccfs1, 6});
@@ -59,11 +50,6 @@ public:
     Elements &ehtCap() { return extension(108, QByteArray(14, '\x02')); }
     Elements &ehtOp(int width, int ccfs0, int ccfs1 = 0) {
         return extension(106, bytes({0x01, 0x44, 0x44, 0x44, 0x44, width, ccfs0, ccfs1}));
-    }
-    // Capabilities and operation together, as every HT/VHT/HE/EHT AP sends them.
-    Elements &ht(int primary, int offset = 0) { return htCap().htOp(primary, offset, offset != 0); }
-    Elements &vht(int width, int ccfs0, int ccfs1 = 0) {
-        return vhtCap().vhtOp(width, ccfs0, ccfs1);
     }
 
     // RSN with CCMP group and pairwise ciphers and the given AKM suite types

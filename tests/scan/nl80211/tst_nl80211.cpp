@@ -1,7 +1,13 @@
-#include "NlMessages.h"
+// nl80211 without a kernel: the decoders on messages as the kernel lays them out, and the
+// bookkeeping of which scan results are fresh and who refreshes them.
+#include "FakeKernel.h"
 #include "scan/nl80211/Nl80211Decode.h"
+#include "scan/nl80211/ScanFreshness.h"
 
+#include <QRegularExpression>
 #include <QTest>
+#include <cerrno>
+#include <cmath>
 
 using namespace nl80211;
 
@@ -28,19 +34,9 @@ QByteArray plainBss() {
 const auto mbm = [](qint32 v) { return bss({num(NL80211_BSS_SIGNAL_MBM, v)}); };
 const auto percent = [](quint8 v) { return bss({num(NL80211_BSS_SIGNAL_UNSPEC, v)}); };
 const auto status = [](quint32 v) { return bss({u32(NL80211_BSS_STATUS, v)}); };
-// GET_STATION: signal -30 and average -31 dBm, a tx rate with `mcs` (0: legacy).
-QByteArray station(int mcs) {
-    Attrs rate{u32(NL80211_RATE_INFO_BITRATE32, 1200)};
-    if (mcs != 0)
-        rate << num<quint8>(mcs, 7);
-    return msg({u32(NL80211_ATTR_IFINDEX, 5),
-                nest(NL80211_ATTR_STA_INFO, {num<qint8>(NL80211_STA_INFO_SIGNAL, -30),
-                                             num<qint8>(NL80211_STA_INFO_SIGNAL_AVG, -31),
-                                             nest(NL80211_STA_INFO_TX_BITRATE, rate)})});
-}
 
 // Which decoder a row feeds; a value of 0 or more is the command for decodeScanEvent.
-enum Decoder { Bss = -1, Interface = -2, Station = -3 };
+enum Decoder { Bss = -1, Interface = -2 };
 
 // What the decoder made of `bytes`, in one line. A BSS leaves out the fields at their default
 // (BSSID 02:00:00:00:03:aa, ifindex 3, no frequency, age or timestamp, open).
@@ -74,13 +70,6 @@ QString decoded(int decoder, const QByteArray &bytes) {
                                      str(e->ssid).data(), e->frequencyMhz, e->channelWidth)
                  : QStringLiteral("reject: ") + reason;
     }
-    if (decoder == Station) {
-        const auto s = decodeStation(span(bytes), &reason);
-        const auto dbm = [](std::optional<int> v) { return v ? QByteArray::number(*v) : "-"; };
-        return s ? QString::asprintf("%s/%s phy%d", dbm(s->signalDbm).data(),
-                                     dbm(s->signalAverageDbm).data(), s->txPhyMode)
-                 : QStringLiteral("reject: ") + reason;
-    }
     const ScanEvent e = decodeScanEvent(static_cast<std::uint8_t>(decoder), span(bytes));
     QStringList freqs;
     for (int f : e.frequenciesMhz)
@@ -94,9 +83,80 @@ void row(const char *name, int decoder, const QByteArray &bytes, const char *exp
     QTest::newRow(name) << decoder << bytes << QString::fromUtf8(expected);
 }
 
+constexpr int kWiphy = 3;
+
+// Plays a scenario on `f` (tracking wiphy 3) and returns the answers to its questions, space
+// separated. Each step is "<what>[@<seconds>][:<list>]":
+//   start, named, end, abort [:MHz,...]  a scan event (named: for named networks only);
+//   trigger[:EBUSY|ENETDOWN|EPERM]       our trigger sent and answered (accepted by default);
+//   nm-ask, nm-ok, nm-no, nm-gone        NetworkManager asked, agreeing, refusing, absent.
+// Questions: next (T trigger, A ask NetworkManager, - nothing), busy and done (y/n for a scan
+// under way / completed), who (the refresher), note, and stale:<entry>,... with one letter
+// per entry (S stale, k kept); an entry is MHz/<seconds heard>[j for joined] or MHz~<seconds
+// ago> for one without a timestamp.
+QString play(ScanFreshness &f, const QString &script) {
+    static const QRegularExpression stepRe(
+        QStringLiteral(R"(^([a-z-]+)(?:@([\d.]+))?(?::(.*))?$)"));
+    static const QRegularExpression entryRe(QStringLiteral(R"(^(\d+)([/~])([\d.]+)(j?)$)"));
+    const QHash<QString, int> errors{{"EBUSY", EBUSY}, {"ENETDOWN", ENETDOWN}, {"EPERM", EPERM}};
+    const auto ns = [](const QString &seconds) {
+        return std::llround(seconds.toDouble() * ScanFreshness::kSecond);
+    };
+    QStringList out;
+    for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
+        const auto m = stepRe.match(step);
+        const QString op = m.captured(1), list = m.captured(3);
+        const qint64 at = ns(m.captured(2));
+        static const QStringList kinds{"start", "end", "abort"};
+        if (QString kind = QString(op).replace("named", "start"); kinds.contains(kind)) {
+            ScanEvent e;
+            e.kind = ScanEvent::Kind(kinds.indexOf(kind));
+            e.wiphy = kWiphy;
+            e.wildcardSsid = op != "named";
+            for (const QString &mhz : list.split(',', Qt::SkipEmptyParts))
+                e.frequenciesMhz << mhz.toInt();
+            f.onEvent(e, at);
+        } else if (op == "trigger") {
+            f.triggerSent(at);
+            f.triggerAnswered(errors.value(list), at);
+        } else if (op == "nm-ask") {
+            f.networkManagerAsked(at);
+        } else if (op == "nm-ok" || op == "nm-no") {
+            f.networkManagerAnswered(op == "nm-ok", {}, at);
+        } else if (op == "nm-gone") {
+            f.networkManagerUnavailable();
+        } else if (op == "next") {
+            out << QString(QString("-TA")[int(f.nextAction(at))]);
+        } else if (op == "busy" || op == "done") {
+            out << ((op == "busy" ? f.scanUnderWay(at) : f.hasCompletedScan()) ? "y" : "n");
+        } else if (op == "who") {
+            out << QStringList{"kernel", "networkmanager", "system"}[int(f.refresher())];
+        } else if (op == "note") {
+            out << (f.statusNote().isEmpty() ? QStringLiteral("none") : f.statusNote());
+        } else if (op == "stale") {
+            QString verdicts;
+            for (const QString &entry : list.split(',')) {
+                const auto e = entryRe.match(entry);
+                BssEntry bss;
+                bss.result.frequencyMhz = e.captured(1).toInt();
+                bss.result.associated = !e.captured(4).isEmpty();
+                if (e.captured(2) == "/")
+                    bss.lastSeenBoottimeNs = ns(e.captured(3));
+                else
+                    bss.result.lastSeenMsAgo = ns(e.captured(3)) / 1000000;
+                verdicts += e.hasMatch() ? (f.isStale(bss, at) ? 'S' : 'k') : '?';
+            }
+            out << verdicts;
+        } else {
+            out << "?" + step;
+        }
+    }
+    return out.join(' ');
+}
+
 } // namespace
 
-class TestNl80211Decode : public QObject {
+class TestNl80211 : public QObject {
     Q_OBJECT
 private slots:
     void decode_data() {
@@ -105,44 +165,21 @@ private slots:
         QTest::addColumn<QString>("expected");
         // --- scan table entries ---
         row("elements", Bss, plainBss(), "Home ch6/1 -45 2437MHz age1200 t5000000000 sec16");
-        row("channel from frequency", Bss, bss({u32(NL80211_BSS_FREQUENCY, 5180)}),
-            "- ch36/2 0 5180MHz");
         row("probe response elements win over beacon", Bss,
             bss({hex(NL80211_BSS_INFORMATION_ELEMENTS, "000550726f6265"),
                  hex(NL80211_BSS_BEACON_IES, "0006426561636f6e"),
                  text(NL80211_BSS_PRESP_DATA, "")}),
             "Probe ch0/0 0 probe");
-        row("beacon elements when no others", Bss,
-            bss({hex(NL80211_BSS_BEACON_IES, "0006426561636f6e")}), "Beacon ch0/0 0");
-        row("element past the end cut, SSID kept", Bss,
-            bss({hex(NL80211_BSS_INFORMATION_ELEMENTS, "0004486f6d653028aabb")}), "Home ch0/0 0");
         // mBm rounds half away from zero; 0-100 scales to -100..-50 dBm.
         row("mBm half", Bss, mbm(-4550), "- ch0/0 -46");
-        row("mBm just under half", Bss, mbm(-4549), "- ch0/0 -45");
-        row("mBm positive", Bss, mbm(150), "- ch0/0 2");
-        row("percent 0", Bss, percent(0), "- ch0/0 -100%");
-        row("percent over the scale", Bss, percent(200), "- ch0/0 -50%");
-        row("mBm preferred over percent", Bss,
-            bss({num<quint8>(NL80211_BSS_SIGNAL_UNSPEC, 90), num(NL80211_BSS_SIGNAL_MBM, -6100)}),
-            "- ch0/0 -61");
-        row("authenticated only", Bss, status(NL80211_BSS_STATUS_AUTHENTICATED), "- ch0/0 0");
         row("associated", Bss, status(NL80211_BSS_STATUS_ASSOCIATED), "- ch0/0 0 joined");
-        row("ibss joined", Bss, status(NL80211_BSS_STATUS_IBSS_JOINED), "- ch0/0 0 joined");
         // Malformed entries are skipped with a reason, never read past the end.
         row("no BSS nest", Bss, msg({u32(NL80211_ATTR_IFINDEX, 3)}), "skip: no BSS attribute");
-        row("short BSSID", Bss, bss({}, QByteArray::fromHex("0200000003")),
-            "skip: BSSID is 5 bytes");
         row("long BSSID", Bss, bss({}, QByteArray::fromHex("0200000003aabb")),
             "skip: BSSID is 7 bytes");
         row("no BSSID", Bss, bss({u32(NL80211_BSS_FREQUENCY, 2412)}, {}), "skip: no BSSID");
         row("short frequency", Bss, bss({hex(NL80211_BSS_FREQUENCY, "0102")}),
             "skip: 02:00:00:00:03:aa: frequency is 2 bytes, expected 4");
-        row("short signal", Bss, bss({hex(NL80211_BSS_SIGNAL_MBM, "0102")}),
-            "skip: 02:00:00:00:03:aa: signal (mBm) is 2 bytes, expected 4");
-        row("short last seen", Bss, bss({hex(NL80211_BSS_LAST_SEEN_BOOTTIME, "0102")}),
-            "skip: 02:00:00:00:03:aa: last seen is 2 bytes, expected 8");
-        row("short status", Bss, bss({hex(NL80211_BSS_STATUS, "0102")}),
-            "skip: 02:00:00:00:03:aa: status is 2 bytes, expected 4");
         // The BSS nest header follows two 8-byte attributes; claim it is longer.
         QByteArray tooLong = plainBss();
         const auto claimed = static_cast<quint16>(tooLong.size() + 40);
@@ -159,32 +196,10 @@ private slots:
                  u32(NL80211_ATTR_WIPHY_FREQ, 2437),
                  u32(NL80211_ATTR_CHANNEL_WIDTH, NL80211_CHAN_WIDTH_40)}),
             "wlan7 if5 phy7 station 02:00:00:00:07:00 joined LabHome 2437 w2");
-        row("idle station", Interface, msg({index(3), name("wlan1"), type(NL80211_IFTYPE_STATION)}),
-            "wlan1 if3 phy-1 station - idle - 0 w0");
-        row("access point", Interface, msg({index(2), name("wlan0"), type(NL80211_IFTYPE_AP)}),
-            "wlan0 if2 phy-1 other - idle - 0 w0");
-        // A P2P device has no network interface: not a station to scan with.
-        row("P2P device", Interface,
-            msg({u32(NL80211_ATTR_WIPHY, 1), type(NL80211_IFTYPE_STATION)}),
-            " if-1 phy1 other - idle - 0 w0");
-        row("name without terminator stops at its end", Interface, msg({index(3), name("wlp2s0")}),
-            "wlp2s0 if3 phy-1 other - idle - 0 w0");
         row("short ifindex", Interface, msg({text(NL80211_ATTR_IFINDEX, "\x03"), name("wlan0")}),
             "reject: ifindex is 1 bytes, expected 4");
 
-        // --- the joined station: signal and the tx rate's kind ---
-        row("legacy", Station, station(0), "-30/-31 phy0");
-        row("HT", Station, station(NL80211_RATE_INFO_MCS), "-30/-31 phy4");
-        row("VHT", Station, station(NL80211_RATE_INFO_VHT_MCS), "-30/-31 phy5");
-        row("HE", Station, station(NL80211_RATE_INFO_HE_MCS), "-30/-31 phy6");
-        row("EHT", Station, station(NL80211_RATE_INFO_EHT_MCS), "-30/-31 phy7");
-        row("no signal", Station,
-            msg({nest(NL80211_ATTR_STA_INFO, {u32(NL80211_STA_INFO_INACTIVE_TIME, 10)})}),
-            "-/- phy0");
-        row("no information", Station, msg({index(5)}), "reject: no station information");
-
         // --- scan events ---
-        const QByteArray radio1 = msg({u32(NL80211_ATTR_WIPHY, 1)});
         row("started with channels and wildcard", NL80211_CMD_TRIGGER_SCAN,
             msg({u32(NL80211_ATTR_WIPHY, 7), index(9),
                  nest(NL80211_ATTR_SCAN_FREQUENCIES, {u32(0, 2412), u32(1, 2437), u32(2, 5180)}),
@@ -193,13 +208,6 @@ private slots:
         row("named networks only", NL80211_CMD_NEW_SCAN_RESULTS,
             msg({u32(NL80211_ATTR_WIPHY, 7), nest(NL80211_ATTR_SCAN_SSIDS, {text(0, "Home")})}),
             "finished 7/-1  named");
-        // A passive scan (no SSID list, or an empty one) hears everyone.
-        row("passive", NL80211_CMD_NEW_SCAN_RESULTS, radio1, "finished 1/-1  all");
-        row("empty SSID list", NL80211_CMD_NEW_SCAN_RESULTS,
-            msg({u32(NL80211_ATTR_WIPHY, 1), text(NL80211_ATTR_SCAN_SSIDS, "")}),
-            "finished 1/-1  all");
-        row("aborted", NL80211_CMD_SCAN_ABORTED, radio1, "aborted 1/-1  all");
-        row("other command", NL80211_CMD_CONNECT, radio1, "other -1/-1  named");
         row("no attributes", NL80211_CMD_NEW_SCAN_RESULTS, {}, "finished -1/-1  all");
     }
     void decode() {
@@ -209,35 +217,68 @@ private slots:
         QCOMPARE(decoded(decoder, bytes), expected);
     }
 
-    void truncatedMessagesNeverCrash() {
-        // Every cut of a good message: decoding either succeeds on what is whole or skips the
-        // entry with a reason; AddressSanitizer catches any overread.
-        const QByteArray whole = plainBss();
-        int skipped = 0;
-        for (qsizetype cut = 0; cut < whole.size(); ++cut) {
-            QByteArray part = whole.left(cut);
-            part.squeeze();
-            QString reason;
-            if (!decodeBss(span(part), &reason)) {
-                ++skipped;
-                QVERIFY(!reason.isEmpty());
-            }
-        }
-        QVERIFY(skipped > 0);
+    void scenario_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("answers");
+        const auto row = [](const char *name, const char *script, const char *answers) {
+            QTest::newRow(name) << QString::fromUtf8(script) << QString::fromUtf8(answers);
+        };
+        // Which entries count as no longer heard.
+        row("nothing stale before a scan completed",
+            "stale@100:2412/1 start@10:2412 stale@12:2412/1", "k k");
+        // The start event read at 20 s: the scan may have begun a second earlier. Channels the
+        // scan skipped and the joined network are kept.
+        row("missed by the last scan is stale",
+            "start@20:2412,5180 end@25:2412,5180 "
+            "stale@26:2412/18,2412/19.5,2412/22,5180/2,2437/2,2412/2j",
+            "SkkSkk");
+        row("own trigger is an exact start",
+            "trigger@20 start@22:2412 end@25:2412 stale@26:2412/20.5,2412/19.9", "kS");
+        row("aborted and named scans judge nothing",
+            "start@20:2412 abort@21 done named@30:2412,5180 end@35 done stale@36:2412/1", "n n k");
+        row("age when no timestamp", "start@20:2412 end@25 stale@26:2412~3,2412~9", "kS");
+        // Who refreshes, and when.
+        row("triggers when idle, not while running",
+            "next@1 trigger@1 busy@2 next@2 end@6 next@7 note", "T y - T none");
+        row("passing failure keeps the kernel", "trigger@1:ENETDOWN who next@2", "kernel -");
+        row("no permission asks NetworkManager, one request at a time",
+            "trigger@1:EPERM who next@2 nm-ask@2 next@3 nm-ok@3 next@3 note",
+            "networkmanager A - A none");
+        row("without either the system refreshes, its scans still judge",
+            "trigger@1:EPERM nm-gone who next@100 note start@200 end@205 stale@206:2412/150",
+            "system - Results are refreshed by the system S");
+    }
+    void scenario() {
+        QFETCH(QString, script);
+        QFETCH(QString, answers);
+        ScanFreshness f(kWiphy);
+        QCOMPARE(play(f, script), answers);
     }
 
-    // 80+80 counts as 160; widths without a code (10 MHz, unknown) read 0.
-    void channelWidths() {
-        const int widths[] = {
-            NL80211_CHAN_WIDTH_20_NOHT, NL80211_CHAN_WIDTH_20,    NL80211_CHAN_WIDTH_40,
-            NL80211_CHAN_WIDTH_80,      NL80211_CHAN_WIDTH_80P80, NL80211_CHAN_WIDTH_160,
-            NL80211_CHAN_WIDTH_320,     NL80211_CHAN_WIDTH_10,    99};
-        QString codes;
-        for (int w : widths)
-            codes += QString::number(channelWidthCode(w));
-        QCOMPARE(codes, QStringLiteral("112344500"));
+    // Each pause ends exactly on its bound.
+    void pauseEndsOnItsBound_data() {
+        using F = ScanFreshness;
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<qint64>("end");
+        QTest::addColumn<int>("then");
+        QTest::newRow("lost finish")
+            << "trigger@1" << F::kSecond + F::kScanBound << int(F::Action::Trigger);
+        QTest::newRow("passing failure")
+            << "trigger@1:ENETDOWN" << F::kSecond + F::kRetryPause << int(F::Action::Trigger);
+        QTest::newRow("NetworkManager refusal")
+            << "trigger@1:EPERM nm-ask@2 nm-no@3" << 3 * F::kSecond + F::kNetworkManagerPause
+            << int(F::Action::AskNetworkManager);
+    }
+    void pauseEndsOnItsBound() {
+        QFETCH(QString, script);
+        QFETCH(qint64, end);
+        QFETCH(int, then);
+        ScanFreshness f(kWiphy);
+        play(f, script);
+        QCOMPARE(f.nextAction(end - 1), ScanFreshness::Action::None);
+        QCOMPARE(int(f.nextAction(end)), then);
     }
 };
 
-QTEST_GUILESS_MAIN(TestNl80211Decode)
-#include "tst_nl80211_decode.moc"
+QTEST_GUILESS_MAIN(TestNl80211)
+#include "tst_nl80211.moc"
