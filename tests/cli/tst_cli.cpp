@@ -128,8 +128,9 @@ private Q_SLOTS:
 
     // A recording plays back as the session ran: the same history and list.
     void recordingReplaysTheSession() {
-        const QString fading =
-            QStringLiteral("--source=scenario:") + data(QStringLiteral("fading.json"));
+        const QString fading = QStringLiteral("--source=scenario:") +
+                               qEnvironmentVariable("AIRLUME_TEST_DATA") +
+                               QStringLiteral("/fading.json");
         const QString out = m_dir.filePath(QStringLiteral("rec.jsonl"));
         const Run rec = run({"record", fading, "--ticks=3", "--interval=0", "--out=" + out});
         QCOMPARE(rec.exitCode, 0);
@@ -160,7 +161,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        const QString src = "--source=scenario:" + data(QStringLiteral("fading.json"));
+        const QString src = "--source=scenario:" + qEnvironmentVariable("AIRLUME_TEST_DATA") +
+                            QStringLiteral("/fading.json");
         const QString out = "--out=" + m_dir.filePath(QStringLiteral("x.jsonl"));
         QTest::newRow("no source") << QStringList{"record", "--ticks=1", out} << 2 << "--source";
         QTest::newRow("neither ticks nor duration")
