@@ -60,6 +60,10 @@ QString fact(const BssFacts &f, const QString &key) {
                      {"ht", "vht", "he", "eht"});
     if (key == "cc")
         return f.countryCode.isNull() ? "none" : f.countryCode;
+    if (key == "centre")
+        return f.secondCentreChannel
+                   ? QString("%1+%2").arg(f.centreChannel).arg(f.secondCentreChannel)
+                   : QString::number(f.centreChannel);
     if (key == "load")
         return QString("%1/%2").arg(f.stationCount).arg(f.channelUtilisation);
     QStringList rates;
@@ -192,6 +196,22 @@ private slots:
             "ssid=Cafe sec=open,OWE-transition");
         row("OWE transition, OWE half", 2412, bg("", 1).rsn({18}, 0xc0).ht(1).oweTransition("Cafe"),
             "ssid=(hidden) sec=OWE", kPrivate);
+        // Centre channels: from the element that set the width, in its own form.
+        row("HT40 below centre", 2432, E().htOp(5, 3, true), "width=40 centre=3");
+        row("HT20 centre is the primary", 5180, E().htOp(36), "width=20 centre=36");
+        row("VHT80 centre", 5180, E().htOp(36, 1, true).vhtOp(1, 42), "width=80 centre=42");
+        row("VHT160 centre is CCFS1", 5180, E().vhtOp(1, 42, 50), "width=160 centre=50");
+        row("VHT 80+80 as 80", 5180, E().vhtOp(1, 42, 106), "width=80 centre=42+106");
+        row("VHT old 160 centre", 5180, E().vhtOp(2, 50), "width=160 centre=50");
+        row("VHT old 80+80 segments", 5180, E().vhtOp(3, 42, 106), "width=160 centre=42+106");
+        row("HE 6 GHz 80 centre is CCFS0", 6135, he6(2), "width=80 centre=39");
+        row("HE 6 GHz 160 centre is CCFS1", 6135, he6(3), "width=160 centre=47");
+        row("HE 6 GHz 160 without CCFS1", 6135, E().heOp(false, false, E::sixGhzInfo(37, 3, 39)),
+            "width=160 centre=0");
+        row("EHT 80 centre is CCFS0", 6135, E().ehtOp(2, 39, 47), "width=80 centre=39");
+        row("EHT 320 centre is CCFS1", 6135, E().ehtOp(4, 47, 63), "width=320 centre=63");
+        row("EHT 320 on 2.4 GHz falls to HT", 2412, E().htOp(1, 1, true).ehtOp(4, 47, 63),
+            "width=40 centre=3");
         // Broken ones: what came before the damage still counts.
         row("length past the end", 0, E().ssid("Cut").ds(3).raw(E::bytes({48, 20, 1, 0})),
             "ssid=Cut ch=3@2.4 sec=WEP", kPrivate);
