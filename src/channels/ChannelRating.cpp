@@ -57,9 +57,9 @@ QList<int> ratedWidths(int band) {
 }
 
 QList<ChannelOption> channelOptions(int band, int widthMhz, const KernelChannels &kernel) {
-    QHash<int, KernelChannel> listed; // by frequency
+    QHash<int, AdapterChannel> listed; // by frequency
     if (kernel)
-        for (const KernelChannel &k : *kernel)
+        for (const AdapterChannel &k : *kernel)
             listed.insert(k.frequencyMhz, k);
 
     QList<int> centres = planCentres(band, widthMhz);

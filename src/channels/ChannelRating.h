@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RadioGroups.h"
+#include "scan/WirelessInterface.h"
 
 #include <QList>
 #include <optional>
@@ -19,14 +20,9 @@ struct ChannelOption {
     double score = 0;   // lower is better; 0: nothing heard on it
 };
 
-// One 20 MHz channel as the kernel lists it for the adapter.
-struct KernelChannel {
-    int frequencyMhz = 0; // centre
-    bool disabled = false;
-    bool radar = false;
-};
-// The adapter's channels, or none known (then the 802.11 plan stands in).
-using KernelChannels = std::optional<QList<KernelChannel>>;
+// The adapter's channels as the kernel lists them, or none known (then the
+// 802.11 plan stands in).
+using KernelChannels = AdapterChannels;
 
 // How much a radio weighs against the channels it overlaps:
 //   2^((signal + 90) / 10) x (1 + 2 x utilisation / 255)

@@ -159,8 +159,8 @@ private slots:
     // it the plan's radar channels are marked.
     void kernelChannels() {
         const KernelChannels kernel =
-            QList<KernelChannel>{{5180, false, false}, {5200, false, false}, {5220, false, false},
-                                 {5240, true, false},  {5260, false, true},  {5280, false, true}};
+            QList<AdapterChannel>{{5180, false, false}, {5200, false, false}, {5220, false, false},
+                                  {5240, true, false},  {5260, false, true},  {5280, false, true}};
         QStringList got;
         for (const int width : {20, 40, 80}) {
             for (const ChannelOption &o : channelOptions(Band::Ghz5, width, kernel))
