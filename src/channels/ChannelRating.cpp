@@ -32,11 +32,22 @@ bool likelyRadar(int band, int channel) {
     return band == Band::Ghz5 && channel >= 52 && channel <= 144;
 }
 
-// On 2.4 GHz most networks keep to channels 1, 6 and 11, the three that do
-// not overlap; among equal scores a channel aligned with them is preferred.
-bool onCommonGrid(const ChannelOption &o) {
-    return o.band == Band::Ghz2_4 && o.widthMhz == 20 &&
-           (o.firstChannel == 1 || o.firstChannel == 6 || o.firstChannel == 11);
+// Among equal scores a channel is preferred that clients and neighbours
+// expect: on 2.4 GHz the non-overlapping 1, 6 and 11 most networks keep to;
+// on 6 GHz the preferred scanning channels (5, 21, 37, ...: 802.11ax
+// 26.17.2.3.3), where clients look for access points first.
+bool preferred(const ChannelOption &o) {
+    if (o.widthMhz != 20)
+        return false;
+    if (o.band == Band::Ghz2_4)
+        return o.firstChannel == 1 || o.firstChannel == 6 || o.firstChannel == 11;
+    return o.band == Band::Ghz6 && o.firstChannel % 16 == 5;
+}
+
+// Without the adapter's list, the 5 GHz channels above 165 (allowed in few
+// domains yet) are left out, as channel 14 is on 2.4 GHz.
+bool widelyAllowed(int band, int channel) {
+    return band != Band::Ghz5 || channel <= 165;
 }
 
 } // namespace
@@ -88,6 +99,7 @@ QList<ChannelOption> channelOptions(int band, int widthMhz, const KernelChannels
                 usable = usable && k != listed.constEnd() && !k->disabled;
                 option.radar = option.radar || (k != listed.constEnd() && k->radar);
             } else {
+                usable = usable && widelyAllowed(band, part);
                 option.radar = option.radar || likelyRadar(band, part);
             }
         }
@@ -111,8 +123,8 @@ QList<ChannelOption> rateChannels(const QList<Radio> &radios, int band, int widt
                              return a.score < b.score;
                          if (a.radar != b.radar)
                              return !a.radar;
-                         if (onCommonGrid(a) != onCommonGrid(b))
-                             return onCommonGrid(a);
+                         if (preferred(a) != preferred(b))
+                             return preferred(a);
                          return a.centreChannel < b.centreChannel;
                      });
     return options;

@@ -38,8 +38,9 @@ double overlapShare(const Radio &radio, const ChannelOption &option);
 
 // The candidates of one band and width: the plan's channels, or with a kernel
 // list only those whose every 20 MHz part it lists enabled (radar marked from
-// it). Without one, 5 GHz channels 52-144 are marked radar, as nearly every
-// regulatory domain demands there. Scores are 0.
+// it). Without one, the channels most regulatory domains allow (2.4 GHz 1-13,
+// 5 GHz up to 165), with 5 GHz channels 52-144 marked radar, as nearly every
+// domain demands there. Scores are 0.
 QList<ChannelOption> channelOptions(int band, int widthMhz, const KernelChannels &kernel);
 
 // The widths rated on a band: 20 and 40 MHz on 2.4 GHz, up to 160 elsewhere.
@@ -47,7 +48,7 @@ QList<int> ratedWidths(int band);
 
 // Every candidate of the band and width scored as the sum over radios of
 // radioWeight x overlapShare, best (lowest) first; equal scores prefer a
-// channel without radar detection, then on 2.4 GHz channels 1, 6 and 11,
-// then the lower channel.
+// channel without radar detection, then on 2.4 GHz channels 1, 6 and 11 and
+// on 6 GHz the preferred scanning channels, then the lower channel.
 QList<ChannelOption> rateChannels(const QList<Radio> &radios, int band, int widthMhz,
                                   const KernelChannels &kernel = std::nullopt);
