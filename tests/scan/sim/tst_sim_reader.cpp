@@ -99,6 +99,8 @@ private Q_SLOTS:
             "channel": 1, "band": 1, "width": 1, "phy": [2], "security": [0]}, {"rssi": -200, "bssid": "00:00:00:00:00:02"}]}]})",
             "scans[1].networks[1].rssi: must be from -127 to 0, not -200");
         badNet("network unknown field", R"("noise": -90)", ": unknown field \"noise\"");
+        badNet("utilisation past 255", R"("utilisation": 256)",
+               ".utilisation: must be from 0 to 255, not 256");
         badNet("bssid not hex", R"("bssid": "00:11:22:aa:bb:cg")",
                ".bssid: must be six hex octets");
         badNet("ssid of 33 bytes", R"("ssid": "éééééééééééééééé!")",
@@ -193,6 +195,8 @@ private Q_SLOTS:
             "Lab 00:11:22:aa:bb:cc 2484 14 -60 ht vht");
         row("6 GHz channel 2, HE and EHT", {net(R"("band": 3, "channel": 2, "phy": [6, 7])")},
             "Lab 00:11:22:aa:bb:cc 5935 2 -60 he eht");
+        row("centre and load", {net(R"("centre": 42, "stations": 12, "utilisation": 255)")},
+            "Lab 00:11:22:aa:bb:cc 5180 36 -60 centre=42 load=12/255 ht vht");
         row("hidden null", {net(R"("ssid": null)")},
             "(hidden) 00:11:22:aa:bb:cc 5180 36 -60 ht vht");
         row("ssid of 32 bytes", {net(R"("ssid": "é, éééééééééééééé")")},
@@ -231,6 +235,11 @@ private Q_SLOTS:
                          .arg(r.channelNumber)
                          .arg(r.rssiValue);
             const bool flags[] = {r.hasHt, r.hasVht, r.hasHe, r.hasEht, r.associated};
+            if (r.stationCount >= 0)
+                facts.last() += QStringLiteral(" centre=%1 load=%2/%3")
+                                    .arg(r.centreChannel)
+                                    .arg(r.stationCount)
+                                    .arg(r.channelUtilisation);
             for (int i = 0; i < 5; ++i)
                 if (flags[i])
                     facts.last() +=
