@@ -1,38 +1,13 @@
 // Radios from BSSIDs, and the channels rated from the radios: the crafted
 // neighbourhoods where counting BSSIDs or ignoring load gives the wrong answer.
 
+#include "Records.h"
 #include "channels/ChannelRating.h"
 #include "scan/WifiCodes.h"
 
 #include <QTest>
 
 namespace {
-
-// "aa:bb:cc:dd:ee:01 5/36/80 -60 u128": BSSID, band/primary/width MHz, dBm, utilisation.
-NetworkModelPtr record(const QString &spec) {
-    const QStringList f = spec.split(' ');
-    const QStringList ch = f[1].split('/');
-    ScanResult n;
-    n.bssid = f[0];
-    n.ssid = "net-" + f[0].right(2);
-    n.channelBand = ch[0] == "2" ? Band::Ghz2_4 : ch[0] == "5" ? Band::Ghz5 : Band::Ghz6;
-    n.channelNumber = ch[1].toInt();
-    n.channelWidth = ch[2].toInt() == 20   ? 1
-                     : ch[2].toInt() == 40 ? 2
-                     : ch[2].toInt() == 80 ? 3
-                                           : 4;
-    n.rssiValue = f[2].toInt();
-    if (f.size() > 3)
-        n.channelUtilisation = f[3].mid(1).toInt();
-    return std::make_shared<NetworkModel>(n);
-}
-
-NetworkList records(const QStringList &specs) {
-    NetworkList list;
-    for (const QString &s : specs)
-        list.append(record(s));
-    return list;
-}
 
 // "ch36 -60 [a, b]; ..." strongest first.
 QString summary(const QList<Radio> &radios) {

@@ -1,38 +1,22 @@
 // What the channel view draws: bands with networks only, each BSS once, in
 // its plot colour when plotted, and the network under the pointer.
 
+#include "Records.h"
 #include "channels/ChannelScene.h"
 #include "scan/WifiCodes.h"
 
 #include <QTest>
-
-namespace {
-
-NetworkModelPtr net(const QString &ssid, const QString &bssid, int band, int channel, int width,
-                    int rssi) {
-    ScanResult n;
-    n.ssid = ssid;
-    n.bssid = bssid;
-    n.channelBand = band;
-    n.channelNumber = channel;
-    n.channelWidth = width;
-    n.rssiValue = rssi;
-    return std::make_shared<NetworkModel>(n);
-}
-
-} // namespace
 
 class TestChannelScene : public QObject {
     Q_OBJECT
 
 private slots:
     void bandsShapesAndColours() {
-        const NetworkModelPtr home = net("Home", "00:00:00:00:00:01", Band::Ghz2_4, 6, 1, -50);
-        const NetworkList records{
-            home, net({}, "00:00:00:00:00:02", Band::Ghz2_4, 1, 2, -70),
-            net("Far", "00:00:00:00:00:03", Band::Ghz6, 37, ChannelWidth::Mhz160, -80),
-            home, // the joined network listed twice
-            net("Nowhere", "00:00:00:00:00:04", Band::Unknown, 0, 0, -40)};
+        const NetworkModelPtr home = record("00:00:00:00:00:01 2/6/20 -50", "Home");
+        const NetworkList records{home, record("00:00:00:00:00:02 2/1/40 -70", {}),
+                                  record("00:00:00:00:00:03 6/37/160 -80", "Far"),
+                                  home, // the joined network listed twice
+                                  record("00:00:00:00:00:04 6/0/20 -40", "Nowhere")};
         ColorPool pool;
         const PlotColor plotted = pool.getColors(home->bssid);
         const QList<BandScene> scenes = buildScenes(records, pool);
@@ -79,10 +63,10 @@ private slots:
         QFETCH(double, x);
         QFETCH(double, y);
         QFETCH(QString, expect);
-        const QList<BandScene> scenes = buildScenes(
-            {net("Wide", "00:00:00:00:00:01", Band::Ghz5, 36, ChannelWidth::Mhz80, -70),
-             net("Narrow", "00:00:00:00:00:02", Band::Ghz5, 40, ChannelWidth::Mhz20, -50)},
-            ColorPool());
+        const QList<BandScene> scenes =
+            buildScenes({record("00:00:00:00:00:01 5/36/80 -70", "Wide"),
+                         record("00:00:00:00:00:02 5/40/20 -50", "Narrow")},
+                        ColorPool());
         const qsizetype i = shapeAt(scenes.first(), x, y);
         QCOMPARE(i < 0 ? QString() : scenes.first().shapes[i].label, expect);
     }

@@ -1,6 +1,7 @@
 // The channel view as the window uses it: a tick in, bands shown, the
 // adapter's channel list honoured, hover and click naming the network.
 
+#include "Records.h"
 #include "channels/ChannelBandPlot.h"
 #include "channels/ChannelsPane.h"
 #include "graph/PlottingState.h"
@@ -23,17 +24,6 @@ public:
     }
 };
 
-NetworkModelPtr net(const QString &ssid, const QString &bssid, int channel, int rssi) {
-    ScanResult n;
-    n.ssid = ssid;
-    n.bssid = bssid;
-    n.channelBand = Band::Ghz2_4;
-    n.channelNumber = channel;
-    n.channelWidth = ChannelWidth::Mhz20;
-    n.rssiValue = rssi;
-    return std::make_shared<NetworkModel>(n);
-}
-
 } // namespace
 
 class TestChannelsPane : public QObject {
@@ -47,9 +37,8 @@ private slots:
         pane.resize(900, 400);
         pane.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        const NetworkList records{net("Alpha", "00:00:00:00:00:01", 1, -50),
-                                  net("Beta", "00:00:00:00:00:02", 11, -60)};
-        pane.showTick(records);
+        pane.showTick({record("00:00:00:00:00:01 2/1/20 -50", "Alpha"),
+                       record("00:00:00:00:00:02 2/11/20 -60", "Beta")});
         ChannelBandPlot *plot = pane.bandPlot(Band::Ghz2_4);
         QVERIFY(plot->isVisible());
         QVERIFY(!pane.bandPlot(Band::Ghz5)->isVisible());
