@@ -1,6 +1,7 @@
 // Beacon bytes as a driver might hand them over, whatever they hold: the
 // capability field, the frequency, then the element list.
 
+#include "scan/OccupiedBand.h"
 #include "scan/ie/ElementParser.h"
 
 #include <cstddef>
@@ -23,6 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (facts.phyModes >> (PhyMode::Highest + 1)).any() ||
         (facts.securityModes >> (Security::Highest + 1)).any())
         __builtin_trap();
+    // Whatever centres the elements name, the band the BSS occupies holds its
+    // primary channel whole and is as wide as it claims (80+80 in two halves).
+    const OccupiedBand occupied =
+        occupiedBand(facts.channelBand, facts.channelNumber, facts.channelWidth,
+                     facts.centreChannel, facts.secondCentreChannel);
+    if (facts.channelNumber > 0 && facts.channelBand != Band::Unknown) {
+        const int primaryMhz = channelFrequencyMhz(facts.channelBand, facts.channelNumber);
+        const int spanMhz =
+            occupied.highMhz - occupied.lowMhz + occupied.secondHighMhz - occupied.secondLowMhz;
+        if (!occupied.isValid() || occupied.lowMhz > primaryMhz - 10 ||
+            occupied.highMhz < primaryMhz + 10 || spanMhz != occupied.widthMhz)
+            __builtin_trap();
+    }
     ie::ssidText(ies);
     return 0;
 }

@@ -55,9 +55,10 @@ Parsed parse(const QStringList &arguments) {
 }
 
 QString usage() {
-    return QStringLiteral("usage: airlume [--source auto|nl80211[:IFNAME]|scenario:FILE]\n"
-                          "               [--layout radar|network|history|history-networks|all]\n"
-                          "               [--help] [--version]\n");
+    return QStringLiteral(
+        "usage: airlume [--source auto|nl80211[:IFNAME]|scenario:FILE]\n"
+        "               [--layout radar|network|history|history-networks|all|channels]\n"
+        "               [--help] [--version]\n");
 }
 
 } // namespace AppCommandLine

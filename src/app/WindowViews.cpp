@@ -5,6 +5,7 @@
 #include "SharedInstanceClass.h"
 #include "TickDispatcher.h"
 #include "WindowPanes.h"
+#include "channels/ChannelsPane.h"
 #include "conninfo/ConnectionPanel.h"
 #include "conninfo/ExternalIp.h"
 #include "conninfo/HostNetworkInfo.h"
@@ -112,6 +113,16 @@ QWidget *WindowViews::buildExpandedRadarPane() {
     return m_expandedPane;
 }
 
+QWidget *WindowViews::buildChannelsPane() {
+    auto *pane = new RoundedPane(QStringLiteral("channelsPane"));
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(6, 6, 6, 6);
+    m_channels = new ChannelsPane(
+        m_c.plotting, [this] { return m_c.source.current(); }, pane);
+    layout->addWidget(m_channels);
+    return pane;
+}
+
 PaneStack::RadarHooks WindowViews::radarHooks() {
     return {[this] { m_radar->leaveExpandedRadar(); }, [this] { m_radar->plotOnNormalRadar({}); },
             [this] { m_radar->radarView(radarList()); },
@@ -132,6 +143,9 @@ void WindowViews::wire(NetworkGridPane &grid, SettingsChangeSequence &settingsCh
             &RadarController::plotWifiPositionInRadar);
     connect(&m_c.ticks, &TickDispatcher::graphTick, m_historyPane, &SignalHistoryPane::reloadData);
     connect(&m_c.ticks, &TickDispatcher::graphTick, m_locateMode.get(), &LocateMode::tick);
+    connect(&m_c.ticks, &TickDispatcher::tableTick, m_channels,
+            [this](const ScanTick &tick) { m_channels->showTick(tick.displayList); });
+    connect(m_channels, &ChannelsPane::networkClicked, &grid, &NetworkGridPane::selectBssid);
     connect(&m_c.cycle, &ScanCycle::pollingChanged, m_radar.get(), &RadarController::setPolling);
     m_radar->setPolling(m_c.cycle.polling());
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <memory>
 
+class ChannelsPane;
 class ConnectionPanel;
 class ExternalIp;
 class InterfaceSource;
@@ -46,6 +47,7 @@ public:
     QWidget *buildRadarAndConnectionPane();
     QWidget *buildHistoryPane();
     QWidget *buildExpandedRadarPane();
+    QWidget *buildChannelsPane();
     // What a layout change asks of the radars.
     PaneStack::RadarHooks radarHooks();
     // Connects the views to the tick, the table and the settings change;
@@ -80,4 +82,5 @@ private:
     ConnectionPanel *m_panel = nullptr;
     SignalHistoryPane *m_historyPane = nullptr;
     QWidget *m_expandedPane = nullptr;
+    ChannelsPane *m_channels = nullptr;
 };

@@ -152,6 +152,17 @@ void NetworkGridPane::showList(const NetworkList &records) {
     m_model->showList(records);
 }
 
+void NetworkGridPane::selectBssid(const QString &bssid) {
+    const NetworkList rows = m_model->records();
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        if (rows.at(row)->bssid != bssid)
+            continue;
+        m_table->selectRow(int(row));
+        m_table->scrollTo(m_model->index(int(row), 0));
+        return;
+    }
+}
+
 void NetworkGridPane::setAdapterPowered(bool powered) {
     m_model->setAdapterPowered(powered);
 }

@@ -45,6 +45,7 @@ public Q_SLOTS:
     void showTick(const ScanTick &tick);       // the tick's one table reload
     void reload();                             // the rows shown, re-derived
     void showList(const NetworkList &records); // these rows, in this order
+    void selectBssid(const QString &bssid);    // its row selected and in sight
     void setAdapterPowered(bool powered);
 
 Q_SIGNALS:

@@ -13,6 +13,12 @@ struct BssFacts {
     int channelNumber = 0; // 0: unknown
     int channelBand = 0;   // Band::*
     int channelWidth = 0;  // ChannelWidth::*
+    // Centre of the whole channel the BSS occupies, as a channel number on its
+    // band, from the operation element that set the width; 0 when none names
+    // it. For 80+80 MHz it is the segment holding the primary channel and
+    // secondCentreChannel the other one (0 otherwise).
+    int centreChannel = 0;
+    int secondCentreChannel = 0;
     CodeSet phyModes;      // PhyMode::* supported
     CodeSet securityModes; // Security::* supported
 

@@ -30,6 +30,10 @@ NetworkModel::NetworkModel(const ScanResult &network) {
     security = securityStringForNetwork(network);
     activePHY = activePHYModeForNetwork(network);
     networkMode = networkModeForactivePHYMode(static_cast<int>(activePHY));
+    occupied = occupiedBand(network.channelBand, network.channelNumber, network.channelWidth,
+                            network.centreChannel, network.secondCentreChannel);
+    stationCount = network.stationCount;
+    channelUtilisation = network.channelUtilisation;
 }
 
 NetworkModel::NetworkModel(const WirelessInterface &iface) {
@@ -37,6 +41,8 @@ NetworkModel::NetworkModel(const WirelessInterface &iface) {
     security = securityStringForInterface(iface);
     activePHY = activePHYModeForInterface(iface);
     networkMode = networkModeForactivePHYMode(static_cast<int>(activePHY));
+    const WlanChannel ch = iface.wlanChannel();
+    occupied = occupiedBand(ch.channelBand, ch.channelNumber, ch.channelWidth);
 }
 
 void NetworkModel::setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch,

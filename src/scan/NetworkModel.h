@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OccupiedBand.h"
 #include "ScanResult.h"
 
 #include <QList>
@@ -44,6 +45,13 @@ public:
     qint64 count = 0;                  // consecutive checks it was missing
     qint64 countInNoWiFi = 0;          // reserved
     QList<qint64> signalStrengthArray; // newest first, display unit of the moment
+
+    // For the channel view and rating, not shown in the table: where the
+    // network sits on the spectrum, and the load its BSS Load element
+    // announced at the last scan (-1 when it announces none).
+    OccupiedBand occupied;
+    int stationCount = -1;
+    int channelUtilisation = -1; // 0..255
 
 private:
     void setCommon(const QString &ssidIn, const QString &bssidIn, const WlanChannel &ch,

@@ -147,6 +147,9 @@ void ScanCycle::mergeRecords(const NetworkList &scanned) {
         if (known != m_byBssid.constEnd()) {
             (*known)->rssi = record->rssi;
             (*known)->availableCount = m_counter;
+            // The announced load is a live measure, like the signal.
+            (*known)->stationCount = record->stationCount;
+            (*known)->channelUtilisation = record->channelUtilisation;
         } else {
             record->availableCount = m_counter;
             m_netWorkList5Poll.append(record);

@@ -26,6 +26,11 @@ void WirelessInterface::scanForNetworks(QObject *context, Answer done) {
     });
 }
 
+void WirelessInterface::readAdapterChannels(QObject *context, ChannelsAnswer done) {
+    QMetaObject::invokeMethod(
+        context, [done = std::move(done)] { done(std::nullopt); }, Qt::QueuedConnection);
+}
+
 void WirelessInterface::readCurrentNetworks(QObject *context, Answer done) {
     startRead([self = QPointer<WirelessInterface>(this), guard = QPointer<QObject>(context),
                done = std::move(done)](const ScanOutcome &outcome) {

@@ -29,6 +29,15 @@ struct JoinedLink {
     int security = 0; // Security::*, -1 unknown
 };
 
+// One 20 MHz channel of the adapter as the kernel lists it.
+struct AdapterChannel {
+    int frequencyMhz = 0; // centre
+    bool disabled = false;
+    bool radar = false; // needs radar detection (DFS) before transmitting
+};
+// The adapter's channel list; nothing when the source has none.
+using AdapterChannels = std::optional<QList<AdapterChannel>>;
+
 // What the last scan read, for tracing.
 struct ReadStatistics {
     QStringList heard; // BSSIDs of the networks returned, in their order
@@ -76,6 +85,13 @@ public:
     // source can tell. Answers like scanForNetworks and changes nothing the
     // getters above report.
     void readCurrentNetworks(QObject *context, Answer done);
+
+    // The channels the adapter may use, as its driver and regulatory domain
+    // allow. `done` runs once, later, from the event loop (not when
+    // `context` is gone); with nothing when the source keeps no such list
+    // (a scenario) or it cannot be read.
+    using ChannelsAnswer = std::function<void(const AdapterChannels &)>;
+    virtual void readAdapterChannels(QObject *context, ChannelsAnswer done);
 
     // Of the last scan answered (not of readCurrentNetworks).
     ReadStatistics readStatistics() const { return m_statistics; }

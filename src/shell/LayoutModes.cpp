@@ -16,7 +16,7 @@ struct OptionName {
 constexpr OptionName optionTable[] = {
     {"radar", LayoutMode::Radar},     {"network", LayoutMode::Network},
     {"history", LayoutMode::History}, {"history-networks", LayoutMode::HistoryAndNetworks},
-    {"all", LayoutMode::ShowAll},
+    {"all", LayoutMode::ShowAll},     {"channels", LayoutMode::Channels},
 };
 
 } // namespace
@@ -47,6 +47,9 @@ void LayoutModes::apply(LayoutMode mode) {
     case LayoutMode::ShowAll:
         showAllButtonAction();
         break;
+    case LayoutMode::Channels:
+        channelsButtonAction();
+        break;
     }
 }
 
@@ -62,6 +65,7 @@ void LayoutModes::leaveExpandedRadar() {
 
 void LayoutModes::networkButtonAction() {
     const QList<Pane> before = m_stack;
+    removeViewFromStack(Pane::Channels);
     leaveExpandedRadar();
     removeViewFromStack(Pane::RadarAndConnection);
     removeViewFromStack(Pane::History);
@@ -72,6 +76,7 @@ void LayoutModes::networkButtonAction() {
 
 void LayoutModes::historyButtonAction() {
     const QList<Pane> before = m_stack;
+    removeViewFromStack(Pane::Channels);
     leaveExpandedRadar();
     removeViewFromStack(Pane::RadarAndConnection);
     removeViewFromStack(Pane::Grid);
@@ -83,6 +88,7 @@ void LayoutModes::historyButtonAction() {
 // The grid always stands above the history, whatever order they were in.
 void LayoutModes::historyAndNetworksButtonAction() {
     const QList<Pane> before = m_stack;
+    removeViewFromStack(Pane::Channels);
     leaveExpandedRadar();
     removeViewFromStack(Pane::RadarAndConnection);
     removeViewFromStack(Pane::Grid);
@@ -93,10 +99,25 @@ void LayoutModes::historyAndNetworksButtonAction() {
     setMode(LayoutMode::HistoryAndNetworks);
 }
 
+// The channel view stands above the table, so the row a click selects is in
+// sight.
+void LayoutModes::channelsButtonAction() {
+    const QList<Pane> before = m_stack;
+    leaveExpandedRadar();
+    removeViewFromStack(Pane::RadarAndConnection);
+    removeViewFromStack(Pane::History);
+    removeViewFromStack(Pane::Grid);
+    addViewToStack(Pane::Channels, 0);
+    addViewToStack(Pane::Grid, 1);
+    commitStack(before);
+    setMode(LayoutMode::Channels);
+}
+
 // The normal radar is rebuilt from scratch each time, so it shows the
 // present networks at the pane's size even when the mode is already in force.
 void LayoutModes::showAllButtonAction() {
     const QList<Pane> before = m_stack;
+    removeViewFromStack(Pane::Channels);
     m_host.clearRadarPlot();
     leaveExpandedRadar();
     addViewToStack(Pane::RadarAndConnection, 0);
@@ -112,6 +133,7 @@ void LayoutModes::radarButtonAction() {
         return;
     m_radarButton = true;
     const QList<Pane> before = m_stack;
+    removeViewFromStack(Pane::Channels);
     removeViewFromStack(Pane::RadarAndConnection);
     removeViewFromStack(Pane::Grid);
     removeViewFromStack(Pane::History);

@@ -8,10 +8,10 @@
 #include <optional>
 
 // The arrangements of the main window, as the Layout menu offers them.
-enum class LayoutMode { Radar, Network, History, HistoryAndNetworks, ShowAll };
+enum class LayoutMode { Radar, Network, History, HistoryAndNetworks, ShowAll, Channels };
 
 // The views the window's pane stack can hold.
-enum class Pane { RadarAndConnection, Grid, History, ExpandedRadar };
+enum class Pane { RadarAndConnection, Grid, History, ExpandedRadar, Channels };
 
 // What the window does for a layout change. The layout rules decide which
 // panes stand in the stack and when a radar is rebuilt; the window owns the
@@ -55,6 +55,7 @@ public:
     void historyButtonAction();
     void historyAndNetworksButtonAction();
     void showAllButtonAction();
+    void channelsButtonAction();
     // Builds the Radar layout; does nothing while it is already built.
     void radarButtonAction();
     void apply(LayoutMode mode);
@@ -69,7 +70,7 @@ public:
     static constexpr qint64 paneRadarRadius = 90;
     static constexpr qint64 expandedRadarRadius = 220;
 
-    // "radar", "network", "history", "history-networks", "all".
+    // "radar", "network", "history", "history-networks", "all", "channels".
     static std::optional<LayoutMode> fromOptionName(const QString &name);
     static QStringList optionNames();
 

@@ -18,6 +18,7 @@ constexpr LayoutEntry layoutEntries[] = {
     {"ic_historyNetworks", "History &\nNetworks", MenuAction::HistoryAndNetworks,
      LayoutMode::HistoryAndNetworks},
     {"ic_showAll", "Show All", MenuAction::ShowAll, LayoutMode::ShowAll},
+    {"ic_channels", "Channels", MenuAction::Channels, LayoutMode::Channels},
 };
 
 } // namespace

@@ -24,6 +24,7 @@ enum class MenuAction {
     History,
     HistoryAndNetworks,
     ShowAll,
+    Channels,
     UserGuide,
     Glossary,
     About,
@@ -48,7 +49,7 @@ QList<MenuEntry> pollingMenu(bool polling, bool recording = false);
 QList<MenuEntry> settingsMenu(bool locating);
 // "Connection Test", "Quality Test", "Speed Test".
 QList<MenuEntry> testsMenu();
-// The five layouts, the one in force chosen.
+// The six layouts, the one in force chosen.
 QList<MenuEntry> layoutMenu(LayoutMode current);
 // "User Guide", "Glossary", "About".
 QList<MenuEntry> helpMenu();

@@ -97,7 +97,7 @@ void TestAppCore::commandLine_data() {
     row("layout two words", "--layout=history-networks --source nl80211", "run nl80211: layout 3");
     row("layout all", "--layout all", "run auto: layout 4");
     row("layout unknown", "--layout History",
-        "error unknown layout \"History\" (use radar|network|history|history-networks|all)");
+        "error unknown layout \"History\" (use radar|network|history|history-networks|all|channels)");
 }
 
 void TestAppCore::commandLine() {

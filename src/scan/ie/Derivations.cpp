@@ -27,51 +27,78 @@ bool fits(int width, int band) {
     return band != Band::Ghz2_4 || width <= ChannelWidth::Mhz40;
 }
 
-// EHT Operation Information Control bits 0-2 (802.11be 9.4.2.311):
-// 0 = 20, 1 = 40, 2 = 80, 3 = 160, 4 = 320 MHz; 5-7 reserved.
-int ehtWidth(const ElementSpans &e) {
+// EHT Operation Information (802.11be 9.4.2.311): Control bits 0-2 give
+// 0 = 20, 1 = 40, 2 = 80, 3 = 160, 4 = 320 MHz (5-7 reserved). CCFS0 is the
+// centre of a 20, 40 or 80 MHz channel; for 160 and 320 MHz it names the half
+// holding the primary channel and CCFS1 the centre of the whole.
+ChannelShape ehtShape(const ElementSpans &e, int) {
     const Bytes info = ehtOperationInformation(e[Slot::EhtOperation]);
     if (info.empty() || (info[0] & 0x07) > 4)
-        return ChannelWidth::Unknown;
-    return ChannelWidth::Mhz20 + (info[0] & 0x07);
+        return {};
+    const int width = ChannelWidth::Mhz20 + (info[0] & 0x07);
+    return {width, width >= ChannelWidth::Mhz160 ? info[2] : info[1]};
 }
 
-// 6 GHz Operation Information Control bits 0-1 (802.11ax 9.4.2.249):
-// 0 = 20, 1 = 40, 2 = 80, 3 = 160 or 80+80 MHz.
-int heWidth(const ElementSpans &e) {
+// A centre pair in the form VHT (width 1) and the HE 6 GHz Operation share:
+// CCFS1 0 is an 80 MHz channel at CCFS0; CCFS1 8 channels (40 MHz) from
+// CCFS0 is the centre of a 160 MHz channel whose primary half is at CCFS0;
+// more than 16 apart is 80+80 with the segments at CCFS0 and CCFS1.
+ChannelShape wideShape(int ccfs0, int ccfs1, int width160) {
+    const int apart = std::abs(ccfs1 - ccfs0);
+    if (ccfs1 != 0 && apart == 8)
+        return {ChannelWidth::Mhz160, ccfs1};
+    if (ccfs1 != 0 && apart > 16)
+        return {width160, ccfs0, ccfs1};
+    return {ChannelWidth::Mhz80, ccfs0};
+}
+
+// 6 GHz Operation Information (802.11ax 9.4.2.249): Primary Channel,
+// Control (bits 0-1: 0 = 20, 1 = 40, 2 = 80, 3 = 160 or 80+80 MHz), CCFS0,
+// CCFS1.
+ChannelShape heShape(const ElementSpans &e, int) {
     const Bytes info = heSixGhzOperation(e[Slot::HeOperation]);
-    return info.empty() ? ChannelWidth::Unknown : ChannelWidth::Mhz20 + (info[1] & 0x03);
+    if (info.empty())
+        return {};
+    const int width = ChannelWidth::Mhz20 + (info[1] & 0x03);
+    if (width < ChannelWidth::Mhz160)
+        return {width, info[2]};
+    const ChannelShape shape = wideShape(info[2], info[3], ChannelWidth::Mhz160);
+    // A 160 MHz claim whose centres fit neither form keeps its width, not a centre.
+    return shape.width == ChannelWidth::Mhz160 ? shape : ChannelShape{ChannelWidth::Mhz160};
 }
 
 // VHT Operation Information (802.11-2020 9.4.2.158): width 1 is 80 MHz, or
 // 160 MHz when CCFS1 sits 8 channels from CCFS0 (80+80 signalled this way
-// counts as 80); 2 (160) and 3 (80+80) are the deprecated forms of 160;
-// 0 leaves it to HT.
-int vhtWidth(const ElementSpans &e) {
+// counts as 80); 2 (160 at CCFS0) and 3 (80+80 at CCFS0 and CCFS1) are the
+// deprecated forms of 160; 0 leaves it to HT.
+ChannelShape vhtShape(const ElementSpans &e, int) {
     if (!e.has(Slot::VhtOperation))
-        return ChannelWidth::Unknown;
+        return {};
     const Bytes op = e[Slot::VhtOperation];
     switch (op[0]) {
     case 1:
-        return op[2] != 0 && std::abs(op[2] - op[1]) == 8 ? ChannelWidth::Mhz160
-                                                          : ChannelWidth::Mhz80;
+        return wideShape(op[1], op[2], ChannelWidth::Mhz80);
     case 2:
+        return {ChannelWidth::Mhz160, op[1]};
     case 3:
-        return ChannelWidth::Mhz160;
+        return {ChannelWidth::Mhz160, op[1], op[2]};
     default:
-        return ChannelWidth::Unknown;
+        return {};
     }
 }
 
 // HT Operation Information octet 1 (802.11-2020 9.4.2.56): bits 0-1 the
-// secondary channel offset (1 above, 3 below), bit 2 any channel width.
-int htWidth(const ElementSpans &e) {
+// secondary channel offset (1 above, 3 below), bit 2 any channel width. A
+// 40 MHz channel is centred 10 MHz (two channel numbers) towards its
+// secondary.
+ChannelShape htShape(const ElementSpans &e, int primary) {
     if (!e.has(Slot::HtOperation))
-        return ChannelWidth::Unknown;
+        return {};
     const int info = e[Slot::HtOperation][1];
     const int offset = info & 0x03;
-    return (info & 0x04) && (offset == 1 || offset == 3) ? ChannelWidth::Mhz40
-                                                         : ChannelWidth::Mhz20;
+    if (!(info & 0x04) || (offset != 1 && offset != 3))
+        return {ChannelWidth::Mhz20, primary};
+    return {ChannelWidth::Mhz40, primary + (offset == 1 ? 2 : -2)};
 }
 
 // Rates in 500 kb/s units (802.11-2020 9.4.2.3): DSSS/CCK 1, 2, 5.5, 11 Mb/s;
@@ -171,15 +198,21 @@ Bytes ehtOperationInformation(Bytes op) {
     return op.subspan(5, 3);
 }
 
-int widthOf(const ElementSpans &e, int band) {
-    for (const auto source : {ehtWidth, heWidth, vhtWidth}) {
-        const int width = source(e);
-        if (width != ChannelWidth::Unknown && fits(width, band))
-            return width;
+ChannelShape shapeOf(const ElementSpans &e, int band, int primary) {
+    for (const auto source : {ehtShape, heShape, vhtShape}) {
+        const ChannelShape shape = source(e, primary);
+        if (shape.width != ChannelWidth::Unknown && fits(shape.width, band))
+            return shape;
     }
-    if (const int width = htWidth(e))
-        return width;
-    return band == Band::Unknown ? ChannelWidth::Unknown : ChannelWidth::Mhz20;
+    if (const ChannelShape shape = htShape(e, primary); shape.width)
+        return shape;
+    if (band == Band::Unknown)
+        return {};
+    return {ChannelWidth::Mhz20, primary};
+}
+
+int widthOf(const ElementSpans &e, int band) {
+    return shapeOf(e, band, 0).width;
 }
 
 CodeSet phyModesOf(const ElementSpans &e, int band) {

@@ -18,8 +18,19 @@ ChannelOfFrequency channelOf(const ElementSpans &elements, int frequencyMhz);
 // Band of a bare channel number: 1-14 2.4 GHz, 32-177 5 GHz, else Unknown.
 int bandOfChannel(int channel);
 
-// ChannelWidth::* from EHT, HE 6 GHz, VHT, then HT operation; 20 MHz for a
-// BSS on a known band that announces none, Unknown otherwise.
+// Width and centre of the channel a BSS occupies: width a ChannelWidth::*
+// code, centres channel numbers on the BSS's band (0 when not named).
+struct ChannelShape {
+    int width = 0;
+    int centre = 0;
+    int secondCentre = 0; // the other segment of 80+80 MHz
+};
+
+// From EHT, HE 6 GHz, VHT, then HT operation, the first that names a width
+// the band allows; 20 MHz at the primary channel for a BSS on a known band
+// that announces none, Unknown otherwise.
+ChannelShape shapeOf(const ElementSpans &elements, int band, int primaryChannel);
+// shapeOf's width alone.
 int widthOf(const ElementSpans &elements, int band);
 
 // PhyMode::* the BSS supports.

@@ -16,7 +16,10 @@ BssFacts describeBss(quint16 capability, std::span<const std::uint8_t> ies, int 
     const ChannelOfFrequency channel = channelOf(e, frequencyMhz);
     facts.channelNumber = channel.channelNumber;
     facts.channelBand = channel.channelBand;
-    facts.channelWidth = widthOf(e, channel.channelBand);
+    const ChannelShape shape = shapeOf(e, channel.channelBand, channel.channelNumber);
+    facts.channelWidth = shape.width;
+    facts.centreChannel = shape.centre;
+    facts.secondCentreChannel = shape.secondCentre;
     facts.phyModes = phyModesOf(e, channel.channelBand);
     facts.securityModes = securityOf(capability, e);
 

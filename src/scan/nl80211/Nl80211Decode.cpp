@@ -217,6 +217,35 @@ std::optional<InterfaceEntry> decodeInterface(Bytes attributes, QString *reason)
     return entry;
 }
 
+QList<AdapterChannel> decodeWiphyChannels(Bytes attributes) {
+    QList<AdapterChannel> channels;
+    const Attributes top(attributes, NL80211_ATTR_MAX);
+    nlattr *bands = top.ok() ? const_cast<nlattr *>(top.get(NL80211_ATTR_WIPHY_BANDS)) : nullptr;
+    if (!bands)
+        return channels;
+    // Bands, then their frequencies, are nests indexed by position; libnl's
+    // walk stops at the first header that does not fit.
+    nlattr *band = nullptr;
+    int bandsLeft = 0;
+    nla_for_each_nested(band, bands, bandsLeft) {
+        const Attributes b(band, NL80211_BAND_ATTR_MAX);
+        nlattr *freqs = b.ok() ? const_cast<nlattr *>(b.get(NL80211_BAND_ATTR_FREQS)) : nullptr;
+        if (!freqs)
+            continue;
+        nlattr *freq = nullptr;
+        int freqsLeft = 0;
+        nla_for_each_nested(freq, freqs, freqsLeft) {
+            const Attributes f(freq, NL80211_FREQUENCY_ATTR_MAX);
+            const std::optional<quint32> mhz = f.number<quint32>(NL80211_FREQUENCY_ATTR_FREQ);
+            if (!f.ok() || !mhz)
+                continue;
+            channels.append({static_cast<int>(*mhz), f.has(NL80211_FREQUENCY_ATTR_DISABLED),
+                             f.has(NL80211_FREQUENCY_ATTR_RADAR)});
+        }
+    }
+    return channels;
+}
+
 std::optional<StationEntry> decodeStation(Bytes attributes, QString *reason) {
     const Attributes top(attributes, NL80211_ATTR_MAX);
     if (!top.ok() || !top.has(NL80211_ATTR_STA_INFO)) {

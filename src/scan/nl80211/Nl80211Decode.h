@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/ScanResult.h"
+#include "scan/WirelessInterface.h"
 
 #include <QList>
 #include <QString>
@@ -73,6 +74,10 @@ std::optional<BssEntry> decodeBss(Bytes attributes, QString *reason);
 
 std::optional<InterfaceEntry> decodeInterface(Bytes attributes, QString *reason);
 std::optional<StationEntry> decodeStation(Bytes attributes, QString *reason);
+// The 20 MHz channels of every band in one GET_WIPHY message (a split dump
+// spreads them over several: decode each and join the lists). A channel
+// without a frequency is skipped.
+QList<AdapterChannel> decodeWiphyChannels(Bytes attributes);
 ScanEvent decodeScanEvent(std::uint8_t command, Bytes attributes);
 
 // "aa:bb:cc:dd:ee:ff" from six bytes.

@@ -166,6 +166,15 @@ void Nl80211Interface::takeScan(const TableRead &read) {
         answer(outcome);
 }
 
+void Nl80211Interface::readAdapterChannels(QObject *context, ChannelsAnswer done) {
+    m_worker->run<AdapterChannels>(
+        context,
+        [ifindex = m_info.ifindex](Requester &requester) {
+            return readChannels(requester, ifindex);
+        },
+        std::move(done));
+}
+
 void Nl80211Interface::startRead(Answer answer) {
     m_readWaiters.append(std::move(answer));
     if (m_readWaiters.size() > 1)

@@ -63,6 +63,7 @@ public:
     int security() const override;
     int activePHYMode() const override;
     QString statusNote() const override { return m_freshness.statusNote(); }
+    void readAdapterChannels(QObject *context, ChannelsAnswer done) override;
 
     // Follows the scan events of nl80211's "scan" multicast group.
     void listenToEvents(std::unique_ptr<nl80211::EventSocket> events);

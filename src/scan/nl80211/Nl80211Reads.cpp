@@ -147,6 +147,27 @@ TableRead readTable(Requester &requester, const InterfaceEntry &info,
     return read;
 }
 
+AdapterChannels readChannels(Requester &requester, int ifindex) {
+    // Split: a whole wiphy description no longer fits one message on
+    // adapters with many bands and channels; the interface index narrows the
+    // dump to its own wiphy.
+    const Requester::Answer answer =
+        requester.request(NL80211_CMD_GET_WIPHY, NLM_F_DUMP, [ifindex](nl_msg *msg) {
+            nla_put_flag(msg, NL80211_ATTR_SPLIT_WIPHY_DUMP);
+            nla_put_u32(msg, NL80211_ATTR_IFINDEX, ifindex);
+        });
+    if (answer.error != 0) {
+        qCInfo(lcNl80211).noquote() << "channel list:" << errnoText(answer.error);
+        return std::nullopt;
+    }
+    QList<AdapterChannel> channels;
+    for (const QByteArray &message : answer.messages)
+        channels += decodeWiphyChannels(bytesOf(message));
+    if (channels.isEmpty())
+        return std::nullopt;
+    return channels;
+}
+
 int triggerScan(Requester &requester, int ifindex) {
     const Requester::Answer answer =
         requester.request(NL80211_CMD_TRIGGER_SCAN, 0, [ifindex](nl_msg *msg) {

@@ -42,6 +42,10 @@ struct TableRead {
 TableRead readTable(Requester &requester, const InterfaceEntry &info,
                     const ScanFreshness &freshness, bool withInterface);
 
+// The adapter's channels (a split GET_WIPHY dump of the interface's wiphy);
+// nothing when the kernel does not answer.
+AdapterChannels readChannels(Requester &requester, int ifindex);
+
 // Asks the kernel for an active scan of every network; the errno of its
 // answer, 0 when accepted.
 int triggerScan(Requester &requester, int ifindex);

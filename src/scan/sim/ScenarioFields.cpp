@@ -297,7 +297,8 @@ bool ScenarioFields::readNetwork(const QJsonValue &value, const QString &place,
 bool ScenarioFields::readExplicitNetwork(const QJsonObject &object, const QString &place,
                                          ScanResult *network) {
     if (!checkKeys(object, place,
-                   {"ssid", "bssid", "rssi", "channel", "band", "width", "phy", "security"}) ||
+                   {"ssid", "bssid", "rssi", "channel", "band", "width", "phy", "security",
+                    "centre", "stations", "utilisation"}) ||
         !readSsid(object, place, &network->ssid) || !readBssid(object, place, &network->bssid) ||
         !readInt(object, place, "rssi", kRssiMin, kRssiMax, &network->rssiValue) ||
         !readInt(object, place, "band", Band::Ghz2_4, Band::Ghz6, &network->channelBand))
@@ -308,6 +309,14 @@ bool ScenarioFields::readExplicitNetwork(const QJsonObject &object, const QStrin
                  &network->channelWidth) ||
         !readCodes(object, place, "phy", PhyMode::Highest, &network->phyModes) ||
         !readCodes(object, place, "security", Security::Highest, &network->securityModes))
+        return false;
+    // Optional: what the operation and BSS Load elements would have said.
+    const auto optional = [&](const char *key, int min, int max, int *out) {
+        return !object.contains(QLatin1String(key)) || readInt(object, place, key, min, max, out);
+    };
+    if (!optional("centre", range.first, range.last, &network->centreChannel) ||
+        !optional("stations", 0, 0xffff, &network->stationCount) ||
+        !optional("utilisation", 0, 255, &network->channelUtilisation))
         return false;
     network->frequencyMhz = channelFrequencyMhz(network->channelBand, network->channelNumber);
     // What the element parser would have concluded from the capability elements.

@@ -61,14 +61,22 @@ void appendNetwork(QByteArray &out, const ScanResult &network) {
     const int rssi = std::clamp(network.rssiValue, kRssiMin, 0);
     if (network.capability < 0) {
         // Written out by hand in the scenario played: written back the same way.
-        out += compact({{QStringLiteral("ssid"), text(network.ssid)},
-                        {QStringLiteral("bssid"), network.bssid},
-                        {QStringLiteral("rssi"), rssi},
-                        {QStringLiteral("channel"), network.channelNumber},
-                        {QStringLiteral("band"), network.channelBand},
-                        {QStringLiteral("width"), network.channelWidth},
-                        {QStringLiteral("phy"), codes(network.phyModes)},
-                        {QStringLiteral("security"), codes(network.securityModes)}});
+        QJsonObject object{{QStringLiteral("ssid"), text(network.ssid)},
+                           {QStringLiteral("bssid"), network.bssid},
+                           {QStringLiteral("rssi"), rssi},
+                           {QStringLiteral("channel"), network.channelNumber},
+                           {QStringLiteral("band"), network.channelBand},
+                           {QStringLiteral("width"), network.channelWidth},
+                           {QStringLiteral("phy"), codes(network.phyModes)},
+                           {QStringLiteral("security"), codes(network.securityModes)}};
+        // The optional facts only where the scenario gave them.
+        if (network.centreChannel > 0)
+            object.insert(QStringLiteral("centre"), network.centreChannel);
+        if (network.stationCount >= 0)
+            object.insert(QStringLiteral("stations"), network.stationCount);
+        if (network.channelUtilisation >= 0)
+            object.insert(QStringLiteral("utilisation"), network.channelUtilisation);
+        out += compact(object);
         return;
     }
     // Frequencies outside the Wi-Fi bands the reader knows (sub-1 GHz) are

@@ -278,6 +278,36 @@ private slots:
         QCOMPARE(f.nextAction(end - 1), ScanFreshness::Action::None);
         QCOMPARE(int(f.nextAction(end)), then);
     }
+
+    // A split GET_WIPHY message: bands and frequencies as position-indexed
+    // nests; flags mark disabled and radar channels; a frequency entry
+    // without its frequency, or cut short, is skipped.
+    void wiphyChannels() {
+        const Attr flag = {NL80211_FREQUENCY_ATTR_DISABLED, {}};
+        const Attr radar = {NL80211_FREQUENCY_ATTR_RADAR, {}};
+        const auto freqs = [](const Attrs &list) {
+            return nest(0, {nest(NL80211_BAND_ATTR_FREQS, list)});
+        };
+        const QByteArray message =
+            msg({u32(NL80211_ATTR_WIPHY, 0),
+                 nest(NL80211_ATTR_WIPHY_BANDS,
+                      {freqs({nest(0, {u32(NL80211_FREQUENCY_ATTR_FREQ, 2412)}),
+                              nest(1, {u32(NL80211_FREQUENCY_ATTR_FREQ, 2484), flag}),
+                              nest(2, {radar})}),
+                       freqs({nest(0, {u32(NL80211_FREQUENCY_ATTR_FREQ, 5260), radar}),
+                              nest(1, {num<quint16>(NL80211_FREQUENCY_ATTR_FREQ, 5280)})})})});
+        QStringList got;
+        for (const AdapterChannel &c : decodeWiphyChannels(span(message)))
+            got << QString("%1%2%3")
+                       .arg(c.frequencyMhz)
+                       .arg(c.disabled ? "d" : "")
+                       .arg(c.radar ? "r" : "");
+        QCOMPARE(got.join(' '), "2412 2484d 5260r");
+        QVERIFY(decodeWiphyChannels(span(msg({u32(NL80211_ATTR_WIPHY, 0)}))).isEmpty());
+        // Cut anywhere, the message never reads past its end.
+        for (qsizetype cut = 0; cut < message.size(); ++cut)
+            decodeWiphyChannels(span(message.left(cut)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNl80211)

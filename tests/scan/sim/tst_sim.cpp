@@ -110,6 +110,8 @@ private Q_SLOTS:
             R"({"scans": [{"networks": []}, {"networks": [{"bssid": "00:00:00:00:00:01", "rssi": -1,
             "channel": 1, "band": 1, "width": 1, "phy": [2], "security": [0]}, {"rssi": -200, "bssid": "00:00:00:00:00:02"}]}]})",
             "scans[1].networks[1].rssi: must be from -127 to 0, not -200");
+        badNet("utilisation past 255", R"("utilisation": 256)",
+               ".utilisation: must be from 0 to 255, not 256");
         badNet("bssid not hex", R"("bssid": "00:11:22:aa:bb:cg")",
                ".bssid: must be six hex octets");
         badNet("ssid control character", R"("ssid": "a\nb")",

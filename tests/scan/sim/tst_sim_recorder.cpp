@@ -135,6 +135,26 @@ private Q_SLOTS:
         QCOMPARE(iface->interfaceName(), QStringLiteral("wlp2s0"));
     }
 
+    // A hand-written network's centre channel and load come back as written.
+    void handWrittenExtrasPlayBack() {
+        const QByteArray scenario = q("{'scans': [{'networks': [{'ssid': 'Lab', 'bssid': "
+                                      "'02:00:00:00:00:01', 'rssi': -60, 'channel': 6, 'band': 1, "
+                                      "'width': 2, 'phy': [4], 'security': [4], 'centre': 4, "
+                                      "'stations': 3, 'utilisation': 200}]}]}");
+        QString error;
+        auto source = SimulatedInterface::fromJson(scenario, QStringLiteral("s.json"), &error);
+        QVERIFY2(source, qPrintable(error));
+        const auto heard = source->playNextScan(&error);
+        QVERIFY(heard);
+        const QByteArray line = ScenarioRecorder::scanLine({*heard, {}, 0});
+        auto replay = SimulatedInterface::fromJson(
+            ScenarioRecorder::headerLine(QStringLiteral("wlan0"), 0) + line, "r.jsonl", &error);
+        QVERIFY2(replay, qPrintable(error));
+        const ScanResult back = replay->playNextScan(&error)->at(0);
+        QCOMPARE(QList<int>({back.centreChannel, back.stationCount, back.channelUtilisation}),
+                 QList<int>({4, 3, 200}));
+    }
+
     void linesAreCheckedLikeScans_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("problem"); // empty: read, with `warning` kept

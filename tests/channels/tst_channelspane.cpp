@@ -1,0 +1,62 @@
+// The channel view as the window uses it: a tick in, bands shown, the
+// adapter's channel list honoured, hover and click naming the network.
+
+#include "Records.h"
+#include "channels/ChannelBandPlot.h"
+#include "channels/ChannelsPane.h"
+#include "graph/PlottingState.h"
+#include "support/FakeInterface.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// An adapter whose kernel lists 2.4 GHz channels 1-11 with 6 disabled.
+class ListingInterface : public FakeInterface {
+public:
+    void readAdapterChannels(QObject *context, ChannelsAnswer done) override {
+        QList<AdapterChannel> list;
+        for (int ch = 1; ch <= 11; ++ch)
+            list.append({2407 + 5 * ch, ch == 6, false});
+        QMetaObject::invokeMethod(
+            context, [done, list] { done(list); }, Qt::QueuedConnection);
+    }
+};
+
+} // namespace
+
+class TestChannelsPane : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tickHoverClickAndChannelList() {
+        PlottingState plotting;
+        ListingInterface iface;
+        ChannelsPane pane(plotting, [&] { return &iface; });
+        pane.resize(900, 400);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.showTick({record("00:00:00:00:00:01 2/1/20 -50", "Alpha"),
+                       record("00:00:00:00:00:02 2/11/20 -60", "Beta")});
+        ChannelBandPlot *plot = pane.bandPlot(Band::Ghz2_4);
+        QVERIFY(plot->isVisible());
+        QVERIFY(!pane.bandPlot(Band::Ghz5)->isVisible());
+        // Before the adapter answers, the plan: channel 6 is the best choice.
+        QVERIFY(pane.choicesText(Band::Ghz2_4).contains("<b>20 MHz:</b> 6, "));
+        // Then the adapter's list, without the disabled channel 6: the free
+        // 5 and 7, then 8, which overlaps the weaker Beta least.
+        QTRY_VERIFY(pane.choicesText(Band::Ghz2_4).contains("<b>20 MHz:</b> 5, 7, 8"));
+
+        const QPoint onAlpha = plot->pixelOf(1, -70);
+        QVERIFY(plot->hoverText(onAlpha).startsWith("Alpha (00:00:00:00:00:01) channel 1"));
+        QSignalSpy clicked(&pane, &ChannelsPane::networkClicked);
+        QTest::mouseClick(plot->plotArea(), Qt::LeftButton, {}, plot->pixelOf(11, -65));
+        QTest::mouseClick(plot->plotArea(), Qt::LeftButton, {}, plot->pixelOf(6, -65));
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(clicked.first().first().toString(), "00:00:00:00:00:02");
+    }
+};
+
+QTEST_MAIN(TestChannelsPane)
+#include "tst_channelspane.moc"
