@@ -167,7 +167,7 @@ void TestAppWindow::windowLayout() {
     QCOMPARE(m_window->preferences().value(Preferences::displayUnitsKey), "dBm");
     QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated");
     QCOMPARE(m_window->toolbar()->selected(), ToolbarButton::Layout);
-    QCOMPARE(entries(), "Radar,Network,History,History &\nNetworks,Show All*");
+    QCOMPARE(entries(), "Radar,Network,History,History &\nNetworks,Show All*,Channels");
     QVERIFY(!m_window->views().history().isSampling());
     m_window->resize(1200, 900);
     m_window->show();
@@ -254,7 +254,8 @@ void TestAppWindow::layoutPanelArrangesPanes() {
     QCOMPARE(panes(), "radarAndConnection,networkGrid,signalHistory");
     const QWidget *brand = m_window->panelHost()->findChild<QWidget *>(QStringLiteral("brand"));
     QStringList seen;
-    for (const char *entry : {"Network", "History", "History & Networks", "Radar", "Show All"}) {
+    for (const char *entry :
+         {"Network", "History", "History & Networks", "Radar", "Show All", "Channels"}) {
         click(QLatin1String(entry));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
@@ -265,9 +266,10 @@ void TestAppWindow::layoutPanelArrangesPanes() {
         QVERIFY2(entries().contains(QString(entry).replace(" & ", " &\n") + '*'),
                  qPrintable(entries()));
     }
-    QCOMPARE(seen.join(" | "), "networkGrid (90) | signalHistory (90) | "
-                               "networkGrid,signalHistory (90) | expandedRadar (220) | "
-                               "radarAndConnection,networkGrid,signalHistory (90)");
+    QCOMPARE(seen.join(" | "),
+             "networkGrid (90) | signalHistory (90) | "
+             "networkGrid,signalHistory (90) | expandedRadar (220) | "
+             "radarAndConnection,networkGrid,signalHistory (90) | channels,networkGrid (90)");
 }
 
 // Glossary and About open once each, without blocking; the logo opens About.

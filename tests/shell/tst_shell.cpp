@@ -66,7 +66,8 @@ private Q_SLOTS:
         QTest::mouseClick(host.panel()->findChild<PanelEntryButton *>("Stop"), Qt::LeftButton);
         QVERIFY(first);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(QString(first ? "kept " : "") + contents(), "tag100 dropDownPanel Refresh Start");
+        QCOMPARE(QString(first ? "kept " : "") + contents(),
+                 "tag100 dropDownPanel Refresh Start Record");
         host.rebuild({}, {});
         QCOMPARE(contents(), "tag100");
     }
