@@ -18,6 +18,4 @@ TickDispatcher::TickDispatcher(ScanCycle &cycle, QObject *parent)
 void TickDispatcher::dispatch(const ScanTick &tick) {
     Q_EMIT tableTick(tick);
     Q_EMIT joinedNetworkTick(tick.joined);
-    if (!tick.agedOut.isEmpty())
-        Q_EMIT networksAgedOut(tick.agedOut);
 }

@@ -9,7 +9,7 @@ class ScanCycle;
 
 // Hands each finished polling tick to the views, in a fixed order: the
 // table first (its one reload), then the connection panel (the joined
-// network), then whoever follows the records that aged out. The tick's radar
+// network); the records that aged out travel in the tick. The tick's radar
 // and graph job runs after that, as the next job on the event loop. Views
 // connect here, never to the scan cycle or the interface, so none of them
 // asks the interface for facts during a repaint or reload.
@@ -21,7 +21,6 @@ public:
 Q_SIGNALS:
     void tableTick(const ScanTick &tick);
     void joinedNetworkTick(const NetworkModelPtr &joined); // null: not joined
-    void networksAgedOut(const NetworkList &records);      // only when some did
     void radarTick(const NetworkList &records);
     void graphTick();
 

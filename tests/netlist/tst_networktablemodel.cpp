@@ -120,8 +120,10 @@ private Q_SLOTS:
         TickDispatcher &ticks = m_f->ticks;
         connect(&ticks, &TickDispatcher::joinedNetworkTick, this,
                 [this](const NetworkModelPtr &r) { m_log << "panel " + (r ? r->ssid : "none"); });
-        connect(&ticks, &TickDispatcher::networksAgedOut, this,
-                [this](const NetworkList &l) { m_log << "aged " + QString::number(l.size()); });
+        connect(&ticks, &TickDispatcher::tableTick, this, [this](const ScanTick &t) {
+            if (!t.agedOut.isEmpty())
+                m_log << "aged " + QString::number(t.agedOut.size());
+        });
         connect(&ticks, &TickDispatcher::radarTick, this,
                 [this](const NetworkList &l) { m_log << "radar " + QString::number(l.size()); });
         const QStringList three = {"Alpha:-60", "Bravo:-40", "Charlie:-70"};
@@ -137,7 +139,10 @@ private Q_SLOTS:
             {{}, -1, false, off},
             {{}, -1, false, off},
             {{}, -1, true, left + "radar 3, " + clear},
-            {{}, -1, true, left + "aged 3, radar 3, " + clear},
+            {{},
+             -1,
+             true,
+             shown + "totals '0' '0', joined none, aged 3, panel none, radar 3, " + clear},
             {{}, -1, true, "labels, joined none, panel none, radar 0, "},
         };
         for (const auto &[heard, joined, powered, effects] : steps) {
