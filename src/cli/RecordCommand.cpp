@@ -1,5 +1,6 @@
 #include "RecordCommand.h"
 
+#include "StrictParse.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/sim/ScenarioReader.h"
@@ -46,15 +47,8 @@ std::optional<RecordOptions> parseOptions(const QStringList &arguments, QString 
     const QCommandLineOption verbose(QStringLiteral("verbose"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({source, interval, ticks, duration, out, verbose, help});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    if (!parseStrictly(parser, arguments, error))
         return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error =
-            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
-        return std::nullopt;
-    }
     RecordOptions options;
     if (parser.isSet(help)) {
         options.help = true;

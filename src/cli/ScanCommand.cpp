@@ -1,6 +1,7 @@
 #include "ScanCommand.h"
 
 #include "ScanOutput.h"
+#include "StrictParse.h"
 #include "netlist/CsvExport.h"
 #include "netlist/SessionHistory.h"
 #include "netlist/VendorIndex.h"
@@ -60,15 +61,8 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     const QCommandLineOption trace(QStringLiteral("trace"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({source, ticks, unit, format, verbose, interval, trace, help});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    if (!parseStrictly(parser, arguments, error))
         return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error =
-            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
-        return std::nullopt;
-    }
     *usageError = false;
 
     ScanOptions options;

@@ -9,8 +9,8 @@
 // "aa:bb:cc:dd:ee:01 5/36/80 -60 u128": BSSID, band (2, 5, 6) / primary
 // channel / width in MHz, dBm, and optionally the announced utilisation.
 // A null ssid makes a hidden network.
-inline NetworkModelPtr record(const QString &spec, const QString &ssid = QStringLiteral("net")) {
-    const QStringList f = spec.split(' ');
+inline NetworkModelPtr record(const QString &words, const QString &ssid = QStringLiteral("net")) {
+    const QStringList f = words.split(' ');
     const QStringList ch = f[1].split('/');
     ScanResult n;
     n.bssid = f[0];
@@ -25,9 +25,9 @@ inline NetworkModelPtr record(const QString &spec, const QString &ssid = QString
     return std::make_shared<NetworkModel>(n);
 }
 
-inline NetworkList records(const QStringList &specs) {
+inline NetworkList records(const QStringList &lines) {
     NetworkList list;
-    for (const QString &s : specs)
+    for (const QString &s : lines)
         list.append(record(s));
     return list;
 }
