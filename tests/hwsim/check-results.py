@@ -11,6 +11,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MISSED_SCANS_TO_AGE_OUT = 4
+RECORD_TICKS = 2
 
 passed = 0
 failed = 0
@@ -75,6 +76,66 @@ def check_table(run, text, err, aps, expected):
               got == want, f"got {got}, want {want}")
     check(f"{run}: no rows besides the APs", len(rows) == len(expected["aps"]),
           f"{len(rows)} rows")
+
+
+def check_recording(b, aps):
+    """A session recorded from the air replays as it was seen, tick for tick."""
+    live, replay = b.get("live.csv", ""), b.get("replay.csv", "")
+    check("record: exit status 0", exit_code(b.get("rec.err", "")) == 0, b.get("rec.err", "")[-400:])
+    check("record: replay exit status 0", exit_code(b.get("replay.err", "")) == 0,
+          b.get("replay.err", "")[-400:])
+    docs = [d for d in live.split("\n\n") if d.strip()]
+    check("record: one CSV document per tick, every AP in each",
+          len(docs) == RECORD_TICKS and all(m.upper() in d.upper() for d in docs
+                                            for m in aps.values()),
+          f"{len(docs)} documents")
+    lines = b.get("rec-lines.txt", "").strip()
+    check("record: the recording holds a line per tick", lines.isdigit() and
+          int(lines) >= RECORD_TICKS, lines)
+    check("record: replayed CSV is byte-identical to the live one",
+          bool(live) and exit_code(b.get("cmp.txt", "")) == 0 and live == replay,
+          b.get("cmp.txt", ""))
+
+
+def check_channels(b, aps, expected):
+    """Channel ratings from the hwsim adapter's channel list: one radio per AP."""
+    if not check("channels: exit status 0", exit_code(b.get("channels.err", "")) == 0,
+                 b.get("channels.err", "")[-400:]):
+        return
+    try:
+        doc = json.loads(b.get("channels.json", ""))
+    except ValueError as e:
+        check("channels: JSON output", False, str(e))
+        return
+    radios = {r["bssids"][0].lower(): r for r in doc.get("radios", []) if r.get("bssids")}
+    want = {aps[n].lower(): a["channel"] for n, a in expected["aps"].items()}
+    got = {m: radios[m]["channel"] for m in want if m in radios}
+    check("channels: every AP is a radio of its own on its channel",
+          got == want and len(doc["radios"]) == len(want), f"got {got}, want {want}")
+    bands = {band["band"]: band["channels"] for band in doc.get("bands", [])}
+    check("channels: rated 2.4, 5 and 6 GHz", {"2.4 GHz", "5 GHz", "6 GHz"} <= set(bands),
+          f"{sorted(bands)}")
+
+    def best(band, width):
+        rated = [c for c in bands.get(band, []) if c["width"] == width]
+        return min(rated, key=lambda c: c["score"]) if rated else None
+
+    two = [c["channel"] for c in bands.get("2.4 GHz", []) if c["width"] == 20]
+    check("channels: 2.4 GHz candidates are the DE channels 1-13",
+          sorted(set(two)) == list(range(1, 14)), f"{sorted(set(two))}")
+    b24, b5 = best("2.4 GHz", 20), best("5 GHz", 20)
+    under_home = next((c for c in bands.get("2.4 GHz", []) if c["width"] == 20 and c["channel"] == 6),
+                      None)
+    # LabHome (-30 dBm on 6) and LabOffice (80 MHz over 36-48) are the loudest radios.
+    check("channels: LabHome's channel 6 rates worse than the best 2.4 GHz channel",
+          b24 is not None and under_home is not None and b24["score"] < under_home["score"],
+          f"best {b24}, channel 6 {under_home}")
+    check("channels: the best 5 GHz channel is clear of LabOffice's 36-48",
+          b5 is not None and b5["channel"] not in range(36, 49), json.dumps(b5))
+    print("channels: best " + ", ".join(
+        f"{band} {w} MHz: {c['channel']} ({c['score']:.2f})"
+        for band in ("2.4 GHz", "5 GHz", "6 GHz") for w in (20, 40, 80, 160)
+        for c in [best(band, w)] if c))
 
 
 def main():
@@ -147,6 +208,9 @@ def main():
         others = [m for n, m in aps.items() if n != expected["stopped"]]
         missed = sorted({(t["tick"], m) for t in age for m in others if m not in t["heard"]})
         check("age: every other AP heard at every tick", not missed, f"missed {missed}")
+
+    check_recording(b, aps)
+    check_channels(b, aps, expected)
 
     # Benchmark (reported, not judged: timing belongs to benchmarks, not checks).
     bench = b.get("bench", "")

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The hwsim test inside the guest: mac80211_hwsim radios, one hostapd access point per radio,
 # the last radio joined to LabHome with wpa_supplicant, then airlume-cli reads the scan table as
-# root and as an ordinary user, races iw on the same table, and watches a stopped AP age out.
+# root and as an ordinary user, races iw on the same table, records a session and replays it,
+# rates the channels, and watches a stopped AP age out.
 # Progress markers go to the console ("=== HWSIM-"); results go to /dev/ttyS1 as
 # "--- BEGIN name" ... "--- END name" blocks, checked on the host by check-results.py.
 APS="home office mixed cafe hidden he24 he6"
@@ -10,6 +11,7 @@ CLI=/usr/bin/airlume-cli
 AGE_TICKS=11
 AGE_INTERVAL=8
 BENCH_RUNS=20
+RECORD_TICKS=2
 
 now() { cut -d' ' -f1 /proc/uptime; }
 mark() { echo "=== HWSIM-$* t=$(now)"; }
@@ -109,6 +111,26 @@ as_user $CLI scan --source nl80211 --ticks $BENCH_RUNS --trace --format json >/d
        "cli_total_s=$(awk "BEGIN{print $t2-$t1}")"
   grep '^airlume-trace ' /tmp/bench.err; } >/tmp/bench.txt
 emit bench /tmp/bench.txt
+
+# A session recorded from the air replays as it was seen: the CSV each tick printed while
+# recording equals, byte for byte, the CSV each tick printed while replaying the recording.
+mark RECORD
+$CLI record --source nl80211 --ticks $RECORD_TICKS --interval 0 --format csv --out /tmp/rec.jsonl \
+    >/tmp/live.csv 2>/tmp/rec.err
+echo "rc=$?" >>/tmp/rec.err
+$CLI record --source scenario:/tmp/rec.jsonl --ticks $RECORD_TICKS --interval 0 --format csv \
+    --out /tmp/replayed.jsonl >/tmp/replay.csv 2>/tmp/replay.err
+echo "rc=$?" >>/tmp/replay.err
+{ cmp /tmp/live.csv /tmp/replay.csv 2>&1; echo "rc=$?"; } >/tmp/cmp.txt
+grep -c . /tmp/rec.jsonl >/tmp/rec-lines.txt
+for f in live.csv replay.csv rec.err replay.err cmp.txt rec-lines.txt; do emit $f /tmp/$f; done
+
+# Channel ratings from the adapter's own channel list (the DE regulatory domain set above).
+mark CHANNELS
+$CLI channels --source nl80211 --format json >/tmp/channels.json 2>/tmp/channels.err
+echo "rc=$?" >>/tmp/channels.err
+emit channels.json /tmp/channels.json
+emit channels.err /tmp/channels.err
 
 # Stop LabCafe after the second tick; it must leave the list after four missed scans.
 mark AGE
