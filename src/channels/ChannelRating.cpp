@@ -129,3 +129,15 @@ QList<ChannelOption> rateChannels(const QList<Radio> &radios, int band, int widt
                      });
     return options;
 }
+
+QList<BandRating> rateBands(const QList<Radio> &radios, const KernelChannels &kernel) {
+    QList<BandRating> bands;
+    for (const int band : {Band::Ghz2_4, Band::Ghz5, Band::Ghz6}) {
+        BandRating rating{band, {}};
+        for (const int width : ratedWidths(band))
+            rating.channels += rateChannels(radios, band, width, kernel);
+        if (!rating.channels.isEmpty())
+            bands.append(rating);
+    }
+    return bands;
+}

@@ -52,3 +52,14 @@ QList<int> ratedWidths(int band);
 // on 6 GHz the preferred scanning channels, then the lower channel.
 QList<ChannelOption> rateChannels(const QList<Radio> &radios, int band, int widthMhz,
                                   const KernelChannels &kernel = std::nullopt);
+
+// Every candidate of one band, all rated widths: narrowest width first, each
+// width best first.
+struct BandRating {
+    int band = 0; // Band::*
+    QList<ChannelOption> channels;
+};
+
+// The ratings of the bands with at least one candidate, in band order
+// (2.4, 5, 6 GHz): with a kernel list, the bands the adapter can use.
+QList<BandRating> rateBands(const QList<Radio> &radios, const KernelChannels &kernel);

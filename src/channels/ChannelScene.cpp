@@ -23,17 +23,6 @@ int channelZeroMhz(int band) {
     }
 }
 
-QString bandTitle(int band) {
-    switch (band) {
-    case Band::Ghz2_4:
-        return QStringLiteral("2.4 GHz");
-    case Band::Ghz5:
-        return QStringLiteral("5 GHz");
-    default:
-        return QStringLiteral("6 GHz");
-    }
-}
-
 // The axis of a band: the whole band, so a view keeps its place from tick to
 // tick; labels on the 20 MHz channels, every other one on 6 GHz where they
 // would crowd.
@@ -79,6 +68,17 @@ BssShape shapeOf(const NetworkModel &r, const ColorPool &plotColours) {
 }
 
 } // namespace
+
+QString bandTitle(int band) {
+    switch (band) {
+    case Band::Ghz2_4:
+        return QStringLiteral("2.4 GHz");
+    case Band::Ghz5:
+        return QStringLiteral("5 GHz");
+    default:
+        return QStringLiteral("6 GHz");
+    }
+}
 
 double channelPosition(int band, int mhz) {
     return (mhz - channelZeroMhz(band)) / 5.0;

@@ -44,6 +44,9 @@ struct BandScene {
 QList<BandScene> buildScenes(const NetworkList &records, const ColorPool &plotColours,
                              const KernelChannels &kernel = std::nullopt);
 
+// "2.4 GHz", "5 GHz" or "6 GHz" for a Band::* code.
+QString bandTitle(int band);
+
 // Where a frequency lies on a band's channel axis: (MHz - channel 0) / 5.
 double channelPosition(int band, int mhz);
 

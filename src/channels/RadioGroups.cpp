@@ -58,6 +58,9 @@ QList<Radio> groupRadios(const NetworkList &records) {
         } else {
             radio = &radios[*found];
         }
+        // The joined network stands twice in the display list: one BSSID.
+        if (radio->bssids.contains(r->bssid))
+            continue;
         radio->bssids.append(r->bssid);
         radio->ssids.append(r->ssid);
         radio->channelUtilisation = std::max(radio->channelUtilisation, r->channelUtilisation);

@@ -1,5 +1,6 @@
 #include "ScanCommand.h"
 
+#include "CommandCycle.h"
 #include "ScanOutput.h"
 #include "StrictParse.h"
 #include "netlist/CsvExport.h"
@@ -8,37 +9,24 @@
 #include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
-#include "scan/source/SourceOption.h"
 #include "settings/Preferences.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLoggingCategory>
 #include <QTextStream>
-#include <QTimer>
-#include <cmath>
 
 namespace {
 
 struct ScanOptions {
-    SourceOption source;
-    int ticks = 1;
-    double intervalSeconds = 0;
+    CycleOptions cycle;
     bool trace = false;
     QString unit;
     QString format;
-    bool verbose = false;
     bool help = false;
 };
-
-int fail(int code, const QString &message) {
-    QTextStream(stderr) << "airlume-cli: " << message << '\n';
-    return code;
-}
 
 // *usageError tells a wrongly formed command line (unknown option, missing
 // value, stray argument), after which the synopsis helps, from a bad value.
@@ -47,20 +35,15 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
     *usageError = true;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption source(QStringLiteral("source"), QString(), QStringLiteral("source"),
-                                    QStringLiteral("auto"));
-    const QCommandLineOption ticks(QStringLiteral("ticks"), QString(), QStringLiteral("n"),
-                                   QStringLiteral("1"));
+    const CycleOptionSet cycle;
+    cycle.addTo(parser);
     const QCommandLineOption unit(QStringLiteral("unit"), QString(), QStringLiteral("unit"),
                                   Preferences::defaultValue(Preferences::displayUnitsKey));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"),
                                     QStringLiteral("table"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"));
-    const QCommandLineOption interval(QStringLiteral("interval"), QString(),
-                                      QStringLiteral("seconds"), QStringLiteral("0"));
     const QCommandLineOption trace(QStringLiteral("trace"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({source, ticks, unit, format, verbose, interval, trace, help});
+    parser.addOptions({unit, format, trace, help});
     if (!parseStrictly(parser, arguments, error))
         return std::nullopt;
     *usageError = false;
@@ -70,23 +53,10 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
         options.help = true;
         return options;
     }
-    const auto parsedSource = SourceOption::parse(parser.value(source), error);
-    if (!parsedSource)
+    const std::optional<CycleOptions> cycleOptions = cycle.read(parser, error);
+    if (!cycleOptions)
         return std::nullopt;
-    options.source = *parsedSource;
-    bool ok = false;
-    options.ticks = parser.value(ticks).toInt(&ok);
-    if (!ok || options.ticks < 1 || options.ticks > 100000) {
-        *error = QStringLiteral("--ticks takes a whole number from 1 to 100000");
-        return std::nullopt;
-    }
-    options.intervalSeconds = parser.value(interval).toDouble(&ok);
-    // "nan" and "inf" parse as numbers but order with nothing: refused here.
-    if (!ok || !std::isfinite(options.intervalSeconds) || options.intervalSeconds < 0 ||
-        options.intervalSeconds > 3600) {
-        *error = QStringLiteral("--interval takes seconds from 0 to 3600");
-        return std::nullopt;
-    }
+    options.cycle = *cycleOptions;
     options.trace = parser.isSet(trace);
     options.unit = parser.value(unit);
     if (options.unit != Preferences::dBm && options.unit != Preferences::percent) {
@@ -100,7 +70,6 @@ std::optional<ScanOptions> parseOptions(const QStringList &arguments, QString *e
         *error = QStringLiteral("--format takes table, csv, json or history-csv");
         return std::nullopt;
     }
-    options.verbose = parser.isSet(verbose);
     return options;
 }
 
@@ -132,27 +101,6 @@ void traceTick(const ScanCycle &cycle, const WirelessInterface &iface, int tick)
                         << Qt::endl;
 }
 
-// Runs the ticks one after another, each to its table reload, as the window
-// would see them, with the given pause between them.
-void runTicks(ScanCycle &cycle, const ScanOptions &options, const WirelessInterface *traced) {
-    QEventLoop loop;
-    int reloads = 0;
-    const int pauseMs = static_cast<int>(options.intervalSeconds * 1000.0);
-    QObject::connect(&cycle, &ScanCycle::tickFinished, &loop, [&] {
-        ++reloads;
-        if (traced)
-            traceTick(cycle, *traced, reloads);
-        if (reloads == options.ticks)
-            loop.quit();
-        else if (pauseMs == 0)
-            cycle.pollingStarts();
-        else
-            QTimer::singleShot(pauseMs, &cycle, [&cycle] { cycle.pollingStarts(); });
-    });
-    cycle.pollingStarts();
-    loop.exec();
-}
-
 } // namespace
 
 int runScanCommand(const QStringList &arguments) {
@@ -160,7 +108,7 @@ int runScanCommand(const QStringList &arguments) {
     bool usageError = false;
     const std::optional<ScanOptions> options = parseOptions(arguments, &error, &usageError);
     if (!options) {
-        fail(2, error);
+        failWith(2, error);
         if (usageError)
             QTextStream(stderr) << scanUsage();
         return 2;
@@ -169,32 +117,22 @@ int runScanCommand(const QStringList &arguments) {
         QTextStream(stdout) << scanUsage();
         return 0;
     }
-    if (!options->verbose)
-        QLoggingCategory::setFilterRules(QStringLiteral("airlume.*.info=false"));
 
-    QString note;
-    std::unique_ptr<WirelessInterface> iface =
-        openSource(options->source, &error, &usageError, &note);
-    if (!iface)
-        return fail(usageError ? 2 : 1, error);
-    if (!note.isEmpty())
-        QTextStream(stderr) << "airlume-cli: " << note << '\n';
-
-    // The user's own settings stay untouched: the unit lives in memory.
-    Preferences prefs(std::make_shared<MemoryPreferenceStore>());
-    prefs.writeLaunchDefaults();
+    CommandCycle run(options->cycle);
+    if (const int code = run.open(); code != 0)
+        return code;
+    Preferences &prefs = run.preferences();
     prefs.setValue(Preferences::displayUnitsKey, options->unit);
-
-    WirelessInterface *scanned = iface.get();
-    ScanCycle cycle([scanned] { return scanned; }, prefs);
+    ScanCycle &cycle = run.cycle();
     SessionHistory history;
     QObject::connect(&cycle, &ScanCycle::tickFinished, &cycle,
                      [&history](const ScanTick &tick) { history.addTick(tick); });
-    runTicks(cycle, *options, options->trace ? scanned : nullptr);
-    if (!cycle.lastScanError().isEmpty())
-        return fail(1, cycle.lastScanError());
-    if (const QString status = iface->statusNote(); !status.isEmpty())
-        QTextStream(stderr) << "airlume-cli: " << status << '\n';
+    const int code = run.run([&](int tick) {
+        if (options->trace)
+            traceTick(cycle, run.source(), tick);
+    });
+    if (code != 0)
+        return code;
 
     // The vendor column from the bundled table only: the CLI asks no web
     // service. An empty list never takes the table.

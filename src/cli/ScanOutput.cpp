@@ -21,6 +21,25 @@ QString printable(const QString &text) {
     return out;
 }
 
+QString columns(const QList<QStringList> &rows) {
+    QList<qsizetype> widths;
+    for (const QStringList &row : rows) {
+        widths.resize(std::max(widths.size(), row.size()), 0);
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    }
+    QString out;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += row[i].leftJustified(widths[i]) + QStringLiteral("  ");
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        out += line + QLatin1Char('\n');
+    }
+    return out;
+}
+
 QString table(const NetworkList &records, const NetworkModelPtr &connected,
               const Preferences &prefs) {
     const QString unit = prefs.isPercent() ? QStringLiteral("%") : QStringLiteral("dBm");
@@ -39,21 +58,7 @@ QString table(const NetworkList &records, const NetworkModelPtr &connected,
                      r->channel == 0 ? QString() : QString::number(r->channel), r->frequency,
                      r->networkType});
     }
-    QList<qsizetype> widths(rows.first().size(), 0);
-    for (const QStringList &row : rows) {
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    }
-    QString out;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            line += row[i].leftJustified(widths[i]) + QStringLiteral("  ");
-        while (line.endsWith(QLatin1Char(' ')))
-            line.chop(1);
-        out += line + QLatin1Char('\n');
-    }
-    return out;
+    return columns(rows);
 }
 
 QString json(const NetworkList &records, const NetworkModelPtr &connected) {

@@ -2,7 +2,9 @@
 
 #include "scan/NetworkModel.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class Preferences;
 
@@ -16,6 +18,10 @@ QString table(const NetworkList &records, const NetworkModelPtr &connected,
 // A JSON array, one object per record keyed by the record's property names
 // (ssid is null for a hidden network), plus "connected".
 QString json(const NetworkList &records, const NetworkModelPtr &connected);
+
+// Rows as columns padded to their widest cell, two spaces apart, without
+// trailing blanks.
+QString columns(const QList<QStringList> &rows);
 
 // Control characters written as \xNN, so no SSID can drive the terminal.
 QString printable(const QString &text);

@@ -1,3 +1,4 @@
+#include "ChannelsCommand.h"
 #include "RecordCommand.h"
 #include "ScanCommand.h"
 
@@ -7,7 +8,7 @@
 namespace {
 
 int usage(int code) {
-    QTextStream(code == 0 ? stdout : stderr) << scanUsage() << recordUsage();
+    QTextStream(code == 0 ? stdout : stderr) << scanUsage() << recordUsage() << channelsUsage();
     return code;
 }
 
@@ -28,10 +29,13 @@ int main(int argc, char *argv[]) {
         QTextStream(stdout) << "airlume-cli " << AIRLUME_VERSION << '\n';
         return 0;
     }
-    if (command != QLatin1String("scan") && command != QLatin1String("record")) {
-        QTextStream(stderr) << "airlume-cli: unknown command \"" << command << "\"\n";
-        return usage(2);
-    }
     args.removeAt(1);
-    return command == QLatin1String("record") ? runRecordCommand(args) : runScanCommand(args);
+    if (command == QLatin1String("scan"))
+        return runScanCommand(args);
+    if (command == QLatin1String("record"))
+        return runRecordCommand(args);
+    if (command == QLatin1String("channels"))
+        return runChannelsCommand(args);
+    QTextStream(stderr) << "airlume-cli: unknown command \"" << command << "\"\n";
+    return usage(2);
 }

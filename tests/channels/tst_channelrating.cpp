@@ -53,6 +53,9 @@ private slots:
         QTest::newRow("differs in another octet")
             << QStringList{"00:11:22:33:45:50 2/6/20 -60", "00:11:22:33:44:50 2/6/20 -60"}
             << "ch6 -60 [00:11:22:33:45:50]; ch6 -60 [00:11:22:33:44:50]";
+        QTest::newRow("the joined network listed twice")
+            << QStringList{"00:11:22:33:44:50 5/36/80 -60", "00:11:22:33:44:50 5/36/80 -60"}
+            << "ch36 -60 [00:11:22:33:44:50]";
         QTest::newRow("no usable BSSIDs stay apart")
             << QStringList{"junk 2/6/20 -60", "junk 2/6/20 -62"}
             << "ch6 -60 [junk]; ch6 -62 [junk]";

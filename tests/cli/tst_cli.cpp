@@ -31,6 +31,13 @@ class TestCli : public QObject {
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
+    // One access point announcing eight SSIDs on channel 1, three on channel
+    // 11, all at -60 dBm; one 80 MHz network on 5 GHz channel 36.
+    static QString eight() {
+        return "--source=scenario:" + qEnvironmentVariable("AIRLUME_TEST_DATA") +
+               "/eight-ssids.json";
+    }
+
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
@@ -100,6 +107,71 @@ private Q_SLOTS:
             << false;
         // The second recorded scan fails: the scan error is the exit status.
         QTest::newRow("scan fails") << QStringList{"scan", two, "--ticks=2"} << 1 << "" << false;
+        QTest::newRow("channels: scan fails")
+            << QStringList{"channels", two, "--ticks=2"} << 1 << "" << false;
+        QTest::newRow("channels: csv")
+            << QStringList{"channels", two, "--format=csv"} << 2 << "--format" << false;
+        QTest::newRow("channels: stray argument")
+            << QStringList{"channels", two, "now"} << 2 << "unexpected argument" << true;
+        QTest::newRow("channels: bad interval")
+            << QStringList{"channels", two, "--interval=-1"} << 2 << "--interval" << false;
+    }
+
+    void channelsCountRadiosNotBssids() {
+        const Run r = run({"channels", eight(), "--format=json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject doc = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QStringList widthSets;
+        QHash<QString, double> score; // by "band channel/width"
+        for (const QJsonValue &b : doc["bands"].toArray()) {
+            const QString band = b["band"].toString();
+            QStringList widths;
+            int lastWidth = 0;
+            double lastScore = -1;
+            for (const QJsonValue &c : b["channels"].toArray()) {
+                QVERIFY(c["channel"].isDouble() && c["width"].isDouble() && c["score"].isDouble());
+                const int width = c["width"].toInt();
+                const double s = c["score"].toDouble();
+                // Narrowest width first, best first within a width.
+                QVERIFY2(
+                    width > lastWidth || (width == lastWidth && s >= lastScore),
+                    qPrintable(QString("%1 %2/%3").arg(band).arg(c["channel"].toInt()).arg(width)));
+                if (width != lastWidth)
+                    widths << QString::number(width);
+                lastWidth = width;
+                lastScore = s;
+                score.insert(QString("%1 %2/%3").arg(band).arg(c["channel"].toInt()).arg(width), s);
+            }
+            widthSets << band + ": " + widths.join(' ');
+        }
+        QCOMPARE(widthSets,
+                 QStringList({"2.4 GHz: 20 40", "5 GHz: 20 40 80 160", "6 GHz: 20 40 80 160"}));
+        // The one radio weighs a third of the three, though it shows more BSSIDs.
+        QVERIFY(score.value("2.4 GHz 1/20") > 0);
+        QCOMPARE(score.value("2.4 GHz 11/20"), 3 * score.value("2.4 GHz 1/20"));
+        QVERIFY(score.value("5 GHz 36/80") > 0 && score.contains("5 GHz 52/80"));
+        QCOMPARE(score.value("5 GHz 52/80"), 0.0);
+
+        QStringList radios;
+        for (const QJsonValue &radio : doc["radios"].toArray())
+            radios << QString("%1 %2 x%3")
+                          .arg(radio["channel"].toInt())
+                          .arg(radio["signal"].toInt())
+                          .arg(radio["bssids"].toArray().size());
+        QCOMPARE(radios,
+                 QStringList({"36 -55 x1", "1 -60 x8", "11 -60 x1", "11 -60 x1", "11 -60 x1"}));
+    }
+
+    // The table: the three best per band and width, then the radios.
+    void channelsTable() {
+        const Run r = run({"channels", eight()});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split('\n');
+        QCOMPARE(lines.filter(QRegularExpression("^(2.4|5|6) GHz +[0-9]+ MHz ")).size(), 10);
+        const QStringList narrow = lines.filter(QRegularExpression("^2.4 GHz +20 MHz"));
+        QCOMPARE(narrow.size(), 1);
+        QCOMPARE(narrow[0].count(QRegularExpression("[0-9]+ \\([0-9.]+\\)")), 3);
+        QCOMPARE(lines.filter("Office-0, Office-1").size(), 1);
     }
 
     void exitCodes() {
@@ -109,7 +181,8 @@ private Q_SLOTS:
         QFETCH(bool, usage);
         const Run r = run(args);
         QCOMPARE(r.exitCode, exitCode);
-        const qsizetype synopsis = r.err.indexOf(QStringLiteral("usage: airlume-cli scan"));
+        const QString command = args.value(0) == "channels" ? "channels" : "scan";
+        const qsizetype synopsis = r.err.indexOf("usage: airlume-cli " + command);
         const qsizetype at = r.err.indexOf(message);
         QVERIFY2(at >= 0 && (!usage || message.isEmpty() || at < synopsis), qPrintable(r.err));
         QCOMPARE(synopsis >= 0, usage);
@@ -124,6 +197,8 @@ private Q_SLOTS:
                      qPrintable(r.out));
             QVERIFY(r.err.isEmpty());
         }
+        const Run all = run({"--help"});
+        QVERIFY2(all.out.contains("usage: airlume-cli channels [--source"), qPrintable(all.out));
     }
 
     // A recording plays back as the session ran: the same history and list.
