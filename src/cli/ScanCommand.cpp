@@ -2,10 +2,7 @@
 
 #include "ScanOutput.h"
 #include "StrictParse.h"
-#include "netlist/CsvExport.h"
 #include "netlist/SessionHistory.h"
-#include "netlist/VendorIndex.h"
-#include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/source/SourceOption.h"
@@ -196,27 +193,13 @@ int runScanCommand(const QStringList &arguments) {
     if (const QString status = iface->statusNote(); !status.isEmpty())
         QTextStream(stderr) << "airlume-cli: " << status << '\n';
 
-    // The vendor column from the bundled table only: the CLI asks no web
-    // service. An empty list never takes the table.
-    if (!cycle.scanedResults().isEmpty()) {
-        QString why;
-        const VendorIndex vendors =
-            VendorIndex::fromFile(bundledVendorTable(), &why).value_or(VendorIndex());
-        for (const NetworkModelPtr &r : cycle.scanedResults()) {
-            if (const QString vendor = vendors.vendorFor(r->bssid); !vendor.isNull())
-                r->vendor = vendor;
-        }
-    }
-
+    ScanOutput::VendorNames().apply(cycle.scanedResults());
     QTextStream out(stdout);
     if (options->format == QLatin1String("history-csv"))
         out << history.csv(prefs);
-    else if (options->format == QLatin1String("csv"))
-        out << CsvExport::document(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
-    else if (options->format == QLatin1String("json"))
-        out << ScanOutput::json(cycle.scanedResults(), cycle.connectedNetwork());
     else
-        out << ScanOutput::table(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
+        out << ScanOutput::list(options->format, cycle.scanedResults(), cycle.connectedNetwork(),
+                                prefs);
     return 0;
 }
 

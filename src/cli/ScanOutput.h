@@ -1,8 +1,10 @@
 #pragma once
 
+#include "netlist/VendorIndex.h"
 #include "scan/NetworkModel.h"
 
 #include <QString>
+#include <optional>
 
 class Preferences;
 
@@ -19,5 +21,19 @@ QString json(const NetworkList &records, const NetworkModelPtr &connected);
 
 // Control characters written as \xNN, so no SSID can drive the terminal.
 QString printable(const QString &text);
+
+// The display list in one of the list formats: "table", "csv" or "json".
+QString list(const QString &format, const NetworkList &records, const NetworkModelPtr &connected,
+             const Preferences &prefs);
+
+// Names each record's vendor from the bundled table only (the CLI asks no web
+// service). The table is read once, on the first list that is not empty.
+class VendorNames {
+public:
+    void apply(const NetworkList &records);
+
+private:
+    std::optional<VendorIndex> m_index;
+};
 
 } // namespace ScanOutput
