@@ -1,6 +1,8 @@
 #include "RecordCommand.h"
 
+#include "ScanOutput.h"
 #include "StrictParse.h"
+#include "netlist/SessionHistory.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/sim/ScenarioReader.h"
@@ -25,6 +27,7 @@ struct RecordOptions {
     int ticks = 0;         // 0: until the duration is over
     qint64 durationMs = 0; // 0: for the ticks
     QString out;
+    QString format; // empty: nothing printed
     bool verbose = false;
     bool help = false;
 };
@@ -44,9 +47,10 @@ std::optional<RecordOptions> parseOptions(const QStringList &arguments, QString 
     const QCommandLineOption duration(QStringLiteral("duration"), QString(),
                                       QStringLiteral("duration"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("file"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
     const QCommandLineOption verbose(QStringLiteral("verbose"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({source, interval, ticks, duration, out, verbose, help});
+    parser.addOptions({source, interval, ticks, duration, out, format, verbose, help});
     if (!parseStrictly(parser, arguments, error))
         return std::nullopt;
     RecordOptions options;
@@ -94,9 +98,52 @@ std::optional<RecordOptions> parseOptions(const QStringList &arguments, QString 
         *error = QStringLiteral("--out names the file to write");
         return std::nullopt;
     }
+    if (parser.isSet(format)) {
+        options.format = parser.value(format);
+        if (options.format != QLatin1String("csv") &&
+            options.format != QLatin1String("history-csv")) {
+            *error = QStringLiteral("--format takes csv or history-csv");
+            return std::nullopt;
+        }
+    }
     options.verbose = parser.isSet(verbose);
     return options;
 }
+
+// Prints each recorded tick as `scan --format` prints a session that ends
+// with that tick, so replaying the recording can be checked against it: csv
+// is the tick's whole list (nothing after a failed scan, as scan exits with
+// the error); history-csv is the header once, then each tick's lines.
+class TickPrinter {
+public:
+    TickPrinter(const QString &format, const Preferences &prefs)
+        : m_format(format)
+        , m_prefs(prefs) {}
+
+    void print(const ScanCycle &cycle, const ScanTick &tick) {
+        if (m_format == QLatin1String("history-csv")) {
+            if (m_ticks++ == 0)
+                m_out << SessionHistory::header(m_prefs);
+            // Only this tick's lines are wanted: the history starts afresh each time.
+            m_history.addTick(tick);
+            m_out << m_history.lines(m_prefs);
+            m_history.clear();
+        } else if (cycle.lastScanError().isEmpty()) {
+            m_vendors.apply(cycle.scanedResults());
+            m_out << ScanOutput::list(m_format, cycle.scanedResults(), cycle.connectedNetwork(),
+                                      m_prefs);
+        }
+        m_out.flush();
+    }
+
+private:
+    QString m_format;
+    const Preferences &m_prefs;
+    QTextStream m_out{stdout};
+    SessionHistory m_history;
+    ScanOutput::VendorNames m_vendors;
+    qint64 m_ticks = 0;
+};
 
 } // namespace
 
@@ -147,6 +194,9 @@ int runRecordCommand(const QStringList &arguments) {
     prefs.writeLaunchDefaults();
     WirelessInterface *scanned = iface.get();
     ScanCycle cycle([scanned] { return scanned; }, prefs);
+    std::optional<TickPrinter> printer;
+    if (!options->format.isEmpty())
+        printer.emplace(options->format, prefs);
 
     // Ticks start `interval` apart (or back to back), as long as ticks or
     // time remain; each finished tick is written before the next starts.
@@ -163,6 +213,8 @@ int runRecordCommand(const QStringList &arguments) {
             loop.quit();
             return;
         }
+        if (printer)
+            printer->print(cycle, tick);
         nextStartMs += intervalMs;
         const bool more = options->ticks > 0 ? recorder.scansWritten() < options->ticks
                                              : nextStartMs < options->durationMs;
@@ -185,5 +237,6 @@ int runRecordCommand(const QStringList &arguments) {
 QString recordUsage() {
     return QStringLiteral(
         "usage: airlume-cli record --source nl80211[:IFNAME]|scenario:FILE [--interval SECONDS]\n"
-        "                          (--ticks N | --duration 10m) --out FILE [--verbose] [--help]\n");
+        "                          (--ticks N | --duration 10m) --out FILE\n"
+        "                          [--format csv|history-csv] [--verbose] [--help]\n");
 }

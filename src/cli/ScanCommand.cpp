@@ -3,10 +3,7 @@
 #include "CommandCycle.h"
 #include "ScanOutput.h"
 #include "StrictParse.h"
-#include "netlist/CsvExport.h"
 #include "netlist/SessionHistory.h"
-#include "netlist/VendorIndex.h"
-#include "netlist/VendorTable.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "settings/Preferences.h"
@@ -134,27 +131,13 @@ int runScanCommand(const QStringList &arguments) {
     if (code != 0)
         return code;
 
-    // The vendor column from the bundled table only: the CLI asks no web
-    // service. An empty list never takes the table.
-    if (!cycle.scanedResults().isEmpty()) {
-        QString why;
-        const VendorIndex vendors =
-            VendorIndex::fromFile(bundledVendorTable(), &why).value_or(VendorIndex());
-        for (const NetworkModelPtr &r : cycle.scanedResults()) {
-            if (const QString vendor = vendors.vendorFor(r->bssid); !vendor.isNull())
-                r->vendor = vendor;
-        }
-    }
-
+    ScanOutput::VendorNames().apply(cycle.scanedResults());
     QTextStream out(stdout);
     if (options->format == QLatin1String("history-csv"))
         out << history.csv(prefs);
-    else if (options->format == QLatin1String("csv"))
-        out << CsvExport::document(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
-    else if (options->format == QLatin1String("json"))
-        out << ScanOutput::json(cycle.scanedResults(), cycle.connectedNetwork());
     else
-        out << ScanOutput::table(cycle.scanedResults(), cycle.connectedNetwork(), prefs);
+        out << ScanOutput::list(options->format, cycle.scanedResults(), cycle.connectedNetwork(),
+                                prefs);
     return 0;
 }
 

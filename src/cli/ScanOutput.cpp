@@ -1,5 +1,7 @@
 #include "ScanOutput.h"
 
+#include "netlist/CsvExport.h"
+#include "netlist/VendorTable.h"
 #include "scan/ALUtilities.h"
 #include "settings/Preferences.h"
 
@@ -91,6 +93,28 @@ QString json(const NetworkList &records, const NetworkModelPtr &connected) {
         });
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+QString list(const QString &format, const NetworkList &records, const NetworkModelPtr &connected,
+             const Preferences &prefs) {
+    if (format == QLatin1String("csv"))
+        return CsvExport::document(records, connected, prefs);
+    if (format == QLatin1String("json"))
+        return json(records, connected);
+    return table(records, connected, prefs);
+}
+
+void VendorNames::apply(const NetworkList &records) {
+    if (records.isEmpty())
+        return;
+    if (!m_index) {
+        QString why;
+        m_index = VendorIndex::fromFile(bundledVendorTable(), &why).value_or(VendorIndex());
+    }
+    for (const NetworkModelPtr &r : records) {
+        if (const QString vendor = m_index->vendorFor(r->bssid); !vendor.isNull())
+            r->vendor = vendor;
+    }
 }
 
 } // namespace ScanOutput

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "netlist/VendorIndex.h"
 #include "scan/NetworkModel.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class Preferences;
 
@@ -25,5 +27,19 @@ QString columns(const QList<QStringList> &rows);
 
 // Control characters written as \xNN, so no SSID can drive the terminal.
 QString printable(const QString &text);
+
+// The display list in one of the list formats: "table", "csv" or "json".
+QString list(const QString &format, const NetworkList &records, const NetworkModelPtr &connected,
+             const Preferences &prefs);
+
+// Names each record's vendor from the bundled table only (the CLI asks no web
+// service). The table is read once, on the first list that is not empty.
+class VendorNames {
+public:
+    void apply(const NetworkList &records);
+
+private:
+    std::optional<VendorIndex> m_index;
+};
 
 } // namespace ScanOutput

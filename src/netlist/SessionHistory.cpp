@@ -82,8 +82,12 @@ QString SessionHistory::header(const Preferences &prefs) {
 }
 
 QString SessionHistory::csv(const Preferences &prefs) const {
-    QString text = header(prefs);
-    text.reserve(text.size() + rowCount() * 64);
+    return header(prefs) + lines(prefs);
+}
+
+QString SessionHistory::lines(const Preferences &prefs) const {
+    QString text;
+    text.reserve(rowCount() * 64);
     const QChar comma(QLatin1Char(','));
     qint64 lastTimeMs = -1;
     QString time;

@@ -34,6 +34,8 @@ public:
     static QString header(const Preferences &prefs);
     // The whole CSV text, signals in the unit the preferences give now.
     QString csv(const Preferences &prefs) const;
+    // The same without the header: the lines alone.
+    QString lines(const Preferences &prefs) const;
     // Writes csv() to `path` all or nothing (see writeCsvFile); false with
     // *error naming the path and the reason.
     bool writeCsv(const QString &path, const Preferences &prefs, QString *error) const;

@@ -232,6 +232,35 @@ private Q_SLOTS:
                  qPrintable(lines[4]));
     }
 
+    // The lines a recording session prints are the lines its replay prints,
+    // byte for byte: csv tick by tick (what `scan --ticks k` prints for each k),
+    // history-csv (recorded times included) as one session.
+    void recordPrintsWhatTheReplayPrints_data() {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("csv") << "csv";
+        QTest::newRow("history-csv") << "history-csv";
+    }
+    void recordPrintsWhatTheReplayPrints() {
+        QFETCH(QString, format);
+        const bool csv = format == QLatin1String("csv");
+        const int ticks = 14; // through the demo's drop-out of one access point
+        const QString out = m_dir.filePath(format + QStringLiteral(".jsonl"));
+        const Run rec =
+            run({"record", "--source=scenario:" AIRLUME_DEMO, "--ticks=" + QString::number(ticks),
+                 "--interval=0", "--out=" + out, "--format=" + format});
+        QCOMPARE(rec.exitCode, 0);
+        QString played;
+        for (int k = csv ? 1 : ticks; k <= ticks; ++k) {
+            const Run r = run({"scan", "--source=scenario:" + out, "--ticks=" + QString::number(k),
+                               "--interval=0", "--format=" + format});
+            QCOMPARE(r.exitCode, 0);
+            played += r.out;
+        }
+        QCOMPARE(rec.out.count(csv ? QStringLiteral("Connected,SSID,") : QStringLiteral("Time,")),
+                 csv ? ticks : 1);
+        QCOMPARE(rec.out, played);
+    }
+
     void recordRefusesBadArguments_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
@@ -247,6 +276,8 @@ private Q_SLOTS:
         QTest::newRow("bad duration")
             << QStringList{"record", src, "--duration=10x", out} << 2 << "--duration";
         QTest::newRow("no out") << QStringList{"record", src, "--ticks=1"} << 2 << "--out";
+        QTest::newRow("list format not for recording")
+            << QStringList{"record", src, "--ticks=1", out, "--format=json"} << 2 << "--format";
         QTest::newRow("unwritable out")
             << QStringList{"record", src, "--ticks=1", "--out=/nonexistent/dir/x.jsonl"} << 1
             << "cannot write";
