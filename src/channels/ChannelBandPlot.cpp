@@ -1,5 +1,6 @@
 #include "ChannelBandPlot.h"
 
+#include "LabelPlacement.h"
 #include "scan/WifiCodes.h"
 #include "shell/Theme.h"
 
@@ -12,6 +13,7 @@ namespace {
 const QColor darkGray = Theme::as<QColor>(Theme::graphText);
 const QColor lightGray = Theme::as<QColor>(Theme::graphLines);
 const QColor choiceGreen = Theme::as<QColor>(Theme::signalNormal);
+const QColor widerBlue = Theme::as<QColor>(Theme::toolbarBlue);
 constexpr int fillAlpha = 45; // shapes overlap: each stays visible through the others
 
 QColor qcolor(const PlotColor &c, int alpha = 255) {
@@ -73,13 +75,9 @@ void ChannelBandPlot::configurePlot() {
         axis->grid()->setPen(QPen(lightGray, 0.3));
         axis->grid()->setZeroLinePen(Qt::NoPen);
     }
-    auto yTicks = QSharedPointer<QCPAxisTickerFixed>::create();
-    yTicks->setTickStep(20);
-    yTicks->setScaleStrategy(QCPAxisTickerFixed::ssNone);
-    m_plot->yAxis->setTicker(yTicks);
-    m_plot->yAxis->setRange(floorDbm - choiceStripDb, topDbm);
     m_plot->yAxis->setLabel(QStringLiteral("Signal (dBm)"));
-    m_plot->yAxis2->setRange(floorDbm - choiceStripDb, topDbm);
+    // Labels go where they fit once the plot knows its size, before it draws.
+    connect(m_plot, &QCustomPlot::afterLayout, this, &ChannelBandPlot::fitLabels);
 
     connect(m_plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent *event) {
         const QString text = hoverText(event->position().toPoint());
@@ -111,33 +109,8 @@ void ChannelBandPlot::showScene(const BandScene &scene) {
                                 .arg(scene.shapes.size())
                                 .arg(scene.radioCount));
 
-    // The best 20 MHz channels in a strip under the floor, numbered, the
-    // first the boldest.
-    const auto twenty = std::find_if(scene.best.cbegin(), scene.best.cend(),
-                                     [](const WidthChoices &c) { return c.widthMhz == 20; });
-    if (twenty != scene.best.cend()) {
-        for (qsizetype rank = 0; rank < twenty->best.size(); ++rank) {
-            const ChannelOption &o = twenty->best[rank];
-            auto *mark = new QCPItemRect(m_plot);
-            // Under the channel's number: on 2.4 GHz, where neighbouring
-            // channels overlap, one number wide; elsewhere nearly the
-            // channel's own 20 MHz (four numbers).
-            const double centre = channelPosition(o.band, (o.lowMhz + o.highMhz) / 2);
-            const double half = o.band == Band::Ghz2_4 ? 0.45 : 1.8;
-            mark->topLeft->setCoords(centre - half, floorDbm - 1);
-            mark->bottomRight->setCoords(centre + half, floorDbm - choiceStripDb + 1);
-            QColor fill = choiceGreen;
-            fill.setAlpha(255 - 60 * int(rank));
-            mark->setBrush(fill);
-            mark->setPen(Qt::NoPen);
-            auto *number = new QCPItemText(m_plot);
-            number->position->setCoords(centre, floorDbm - choiceStripDb / 2.0);
-            number->setText(QString::number(rank + 1));
-            number->setColor(Qt::white);
-            number->setFont(QFont(font().family(), 8, QFont::Bold));
-        }
-    }
-
+    drawChoices();
+    m_labels.clear();
     for (const BssShape &s : scene.shapes) {
         const QColor colour = qcolor(s.colour);
         addStretch(m_plot, s.xLow, s.xHigh, s.signalDbm, colour);
@@ -149,8 +122,100 @@ void ChannelBandPlot::showScene(const BandScene &scene) {
         label->setColor(colour.darker(120));
         label->setFont(QFont(font().family(), 8));
         label->setClipToAxisRect(true);
+        m_labels.append(label);
     }
     m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// One row per rated width under the floor, each named on the signal axis:
+// the best 20 MHz channels numbered, the first the boldest; for a wider
+// width a bar over the 20 MHz channels of its best choice, with its name.
+void ChannelBandPlot::drawChoices() {
+    auto yTicks = QSharedPointer<QCPAxisTickerText>::create();
+    // The floor's own number would crowd the first row's name: its grid
+    // line stays, unnamed.
+    for (int dBm = floorDbm; dBm <= topDbm; dBm += 20)
+        yTicks->addTick(dBm, dBm == floorDbm ? QString() : QString::number(dBm));
+    double rowTop = floorDbm;
+    for (const WidthChoices &width : m_scene.best) {
+        const double top = rowTop - 1, bottom = rowTop - choiceRowDb + 1;
+        const double middle = (top + bottom) / 2;
+        yTicks->addTick(middle, QStringLiteral("%1 MHz").arg(width.widthMhz));
+        rowTop -= choiceRowDb;
+        for (qsizetype rank = 0; rank < width.best.size(); ++rank) {
+            const ChannelOption &o = width.best[rank];
+            const bool twenty = width.widthMhz == 20;
+            if (!twenty && rank > 0)
+                break;
+            const double centre = channelPosition(o.band, (o.lowMhz + o.highMhz) / 2);
+            // A 20 MHz mark sits under the channel's number: on 2.4 GHz,
+            // where neighbouring channels overlap, one number wide; elsewhere
+            // nearly the channel's own 20 MHz (four numbers). A wider bar
+            // spans its outer 20 MHz channels' numbers.
+            const double half =
+                twenty
+                    ? (o.band == Band::Ghz2_4 ? 0.45 : 1.8)
+                    : (channelPosition(o.band, o.highMhz) - channelPosition(o.band, o.lowMhz)) / 2 -
+                          0.2;
+            auto *mark = new QCPItemRect(m_plot);
+            mark->topLeft->setCoords(centre - half, top);
+            mark->bottomRight->setCoords(centre + half, bottom);
+            auto *text = new QCPItemText(m_plot);
+            text->position->setCoords(centre, middle);
+            text->setFont(QFont(font().family(), 7, QFont::Bold));
+            if (twenty) {
+                QColor fill = choiceGreen;
+                fill.setAlpha(255 - 60 * int(rank));
+                mark->setBrush(fill);
+                mark->setPen(Qt::NoPen);
+                text->setText(QString::number(rank + 1));
+                text->setColor(Qt::white);
+            } else {
+                mark->setBrush(Theme::as<QColor>(Theme::chosenTint));
+                mark->setPen(QPen(widerBlue, 1));
+                // Radar detection is told in the line under the plot: the
+                // bar keeps to the channels, which fit in it.
+                ChannelOption named = o;
+                named.radar = false;
+                text->setText(choiceText(named));
+                text->setColor(widerBlue);
+            }
+        }
+    }
+    m_plot->yAxis->setTicker(yTicks);
+    m_plot->yAxis->setRange(rowTop, topDbm);
+    m_plot->yAxis2->setRange(rowTop, topDbm);
+}
+
+// Strongest first, each label asks for the place just above its shape's top.
+void ChannelBandPlot::fitLabels() {
+    const QRectF bounds = m_plot->axisRect()->rect();
+    QList<QRectF> wanted;
+    for (qsizetype i = m_labels.size() - 1; i >= 0; --i) {
+        const QCPItemText *label = m_labels[i];
+        const BssShape &s = m_scene.shapes[i];
+        const QFontMetricsF metrics(label->font());
+        const QSizeF size(metrics.horizontalAdvance(label->text()) + 4, metrics.height());
+        const QPointF anchor(m_plot->xAxis->coordToPixel((s.xLow + s.xHigh) / 2),
+                             m_plot->yAxis->coordToPixel(s.signalDbm));
+        wanted.append(QRectF(anchor - QPointF(size.width() / 2, size.height()), size));
+    }
+    const QList<std::optional<QRectF>> placed = ::placeLabels(wanted, bounds);
+    for (qsizetype j = 0; j < placed.size(); ++j) {
+        QCPItemText *label = m_labels[m_labels.size() - 1 - j];
+        label->setVisible(placed[j].has_value());
+        if (placed[j])
+            label->position->setPixelPosition(
+                QPointF(placed[j]->center().x(), placed[j]->bottom()));
+    }
+}
+
+QStringList ChannelBandPlot::shownLabels() const {
+    QStringList shown;
+    for (qsizetype i = m_labels.size() - 1; i >= 0; --i)
+        if (m_labels[i]->visible())
+            shown << m_labels[i]->text();
+    return shown;
 }
 
 QPoint ChannelBandPlot::pixelOf(double channel, double dBm) const {

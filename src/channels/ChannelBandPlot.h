@@ -4,13 +4,17 @@
 
 #include <QWidget>
 
+class QCPItemText;
 class QCustomPlot;
 class QMouseEvent;
 
 // One band of the channel view: each BSS a shape over the band it occupies,
-// as high as its signal, labelled with its SSID; the three best 20 MHz
-// channels marked along the bottom. It draws the scene it is handed and
-// nothing else; QCustomPlot stays inside it.
+// as high as its signal, labelled with its SSID (a label that would cover a
+// stronger network's moves up or down, or is left out; hover still names
+// it). Under the floor, one row per rated width, named on the signal axis:
+// the three best 20 MHz channels numbered, and a bar over the channels of
+// the best wider channel. It draws the scene it is handed and nothing else;
+// QCustomPlot stays inside it.
 class ChannelBandPlot : public QWidget {
     Q_OBJECT
 public:
@@ -29,7 +33,10 @@ public:
 
     static constexpr int floorDbm = -100; // shapes rise from here
     static constexpr int topDbm = -20;
-    static constexpr int choiceStripDb = 7; // the best channels' marks, below the floor
+    static constexpr int choiceRowDb = 8; // each width's row of best choices, below the floor
+
+    // The labels shown, strongest network's first (hidden ones left out).
+    QStringList shownLabels() const;
 
 Q_SIGNALS:
     void networkClicked(const QString &bssid);
@@ -37,7 +44,10 @@ Q_SIGNALS:
 private:
     void configurePlot();
     qsizetype shapeIndexAt(const QPoint &pos) const;
+    void drawChoices();
+    void fitLabels();
 
     QCustomPlot *m_plot = nullptr;
     BandScene m_scene;
+    QList<QCPItemText *> m_labels; // one per shape, in the scene's order
 };

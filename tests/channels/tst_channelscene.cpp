@@ -3,6 +3,7 @@
 
 #include "Records.h"
 #include "channels/ChannelScene.h"
+#include "channels/LabelPlacement.h"
 #include "scan/WifiCodes.h"
 
 #include <QTest>
@@ -69,6 +70,35 @@ private slots:
                         ColorPool());
         const qsizetype i = shapeAt(scenes.first(), x, y);
         QCOMPARE(i < 0 ? QString() : scenes.first().shapes[i].label, expect);
+    }
+
+    // Labels 10 high in a 100 x 100 plot, placed in order: one covering
+    // another moves to the nearest free place above or below (above when as
+    // near), at most three heights away, else is left out ("-"); none
+    // leaves the plot.
+    void labelsNeverCover_data() {
+        QTest::addColumn<QList<QRectF>>("wanted");
+        QTest::addColumn<QString>("tops");
+        const QRectF at50(0, 50, 10, 10);
+        QTest::newRow("apart") << QList<QRectF>{at50, at50.translated(20, 0)} << "50 50";
+        QTest::newRow("touching") << QList<QRectF>{at50, at50.translated(10, 10)} << "50 60";
+        QTest::newRow("eight on one place") << QList<QRectF>(8, at50) << "50 40 60 30 70 20 80 -";
+        QList<QRectF> dense;
+        for (int i = 0; i < 8; ++i)
+            dense << at50.translated(0, 2.5 * i);
+        QTest::newRow("a little apart") << dense << "50 60 40 70 80 90 - -";
+        QTest::newRow("half over") << QList<QRectF>{at50, at50.translated(5, -5)} << "50 40";
+        QTest::newRow("above the top") << QList<QRectF>{QRectF(0, -5, 10, 10)} << "0";
+        QTest::newRow("room below only")
+            << QList<QRectF>{QRectF(0, 0, 10, 10), QRectF(0, 0, 10, 10)} << "0 10";
+    }
+    void labelsNeverCover() {
+        QFETCH(QList<QRectF>, wanted);
+        QFETCH(QString, tops);
+        QStringList got;
+        for (const std::optional<QRectF> &place : placeLabels(wanted, QRectF(0, 0, 100, 100)))
+            got << (place ? QString::number(place->top()) : "-");
+        QCOMPARE(got.join(' '), tops);
     }
 };
 

@@ -56,6 +56,31 @@ private slots:
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked.first().first().toString(), "00:00:00:00:00:02");
     }
+
+    // Ten networks on one channel a decibel apart: their labels would lie
+    // on one another, so the strongest keep theirs, stacked, and the
+    // weakest lose theirs but still answer the pointer.
+    void collidingLabelsStackStrongestFirst() {
+        PlottingState plotting;
+        ChannelsPane pane(plotting, {});
+        pane.resize(900, 400);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        NetworkList list;
+        QStringList strongestFirst;
+        for (int i = 0; i < 10; ++i) {
+            strongestFirst << QString("n%1").arg(i);
+            list.append(record(QString("00:00:00:00:01:%1 2/6/20 -%2").arg(i + 10).arg(60 + i),
+                               strongestFirst.last()));
+        }
+        pane.showTick(list);
+        ChannelBandPlot *plot = pane.bandPlot(Band::Ghz2_4);
+        QTRY_VERIFY(plot->shownLabels().size() < 10); // once placed, as the plot is drawn
+        const QStringList shown = plot->shownLabels();
+        QVERIFY2(shown.size() >= 5, qPrintable(shown.join(' ')));
+        QCOMPARE(shown, strongestFirst.mid(0, shown.size()));
+        QVERIFY(plot->hoverText(plot->pixelOf(6, -69.5)).startsWith("n9 "));
+    }
 };
 
 QTEST_MAIN(TestChannelsPane)

@@ -44,7 +44,7 @@ int main(int argc, char **argv) {
     // their own colours.
     if (const NetworkModelPtr joined = cycle.connectedNetwork())
         plotting.plotJoinedNetwork(joined);
-    pane.resize(1400, 900);
+    pane.resize(1280, 900);
     pane.show();
     pane.showTick(cycle.scanedResults());
     runFor(500);
