@@ -1,20 +1,16 @@
 #include "netlist/SessionHistory.h"
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
+#include "support/FakeInterface.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-NetworkModelPtr record(const QString &bssid, const QString &ssid, int rssi, int channel = 6) {
-    ScanResult r;
-    r.bssid = bssid;
-    r.ssid = ssid;
-    r.rssiValue = rssi;
-    r.channelNumber = channel;
-    r.channelBand = 1;
-    return std::make_shared<NetworkModel>(r);
+NetworkModelPtr record(int n, const QString &ssid, int rssi, int channel = 6) {
+    return std::make_shared<NetworkModel>(
+        makeNetwork(ssid, QString("aa:00:00:00:00:0%1").arg(n), rssi, channel));
 }
 
 // A tick at `timeMs` listing the records; those in `heard` were heard by it.
@@ -36,24 +32,23 @@ constexpr qint64 kStart = 1714564800000; // 2024-05-01T12:00:00Z
 
 class TestSessionHistory : public QObject {
     Q_OBJECT
+
+    Preferences m_prefs{std::make_shared<MemoryPreferenceStore>()};
+
 private Q_SLOTS:
-    void init() {
-        m_prefs = std::make_unique<Preferences>(std::make_shared<MemoryPreferenceStore>());
-        m_prefs->writeLaunchDefaults();
-    }
+    void initTestCase() { m_prefs.writeLaunchDefaults(); }
 
     // A network the scan missed is still listed until it ages out: its line
-    // says so with an empty signal, and the joined network is marked.
+    // says so with an empty signal, and the joined network is marked. SSIDs
+    // from the air are guarded against formulas; the file takes the unit.
     void missedNetworkKeepsItsLineWithoutSignal() {
-        const NetworkModelPtr home = record(QStringLiteral("aa:00:00:00:00:01"), "Home", -50);
-        const NetworkModelPtr evil =
-            record(QStringLiteral("aa:00:00:00:00:02"), QStringLiteral("=1+1,\"x\""), -70, 11);
-        const NetworkModelPtr hidden = record(QStringLiteral("aa:00:00:00:00:03"), {}, -90);
+        const NetworkModelPtr home = record(1, "Home", -50), hidden = record(3, {}, -90);
+        const NetworkModelPtr evil = record(2, QStringLiteral("=1+1,\"x\""), -70, 11);
         SessionHistory history;
         history.addTick(tick(2, kStart, {home, evil, hidden}, {home, evil, hidden}, home));
         home->rssi = -52;
         history.addTick(tick(3, kStart + 5250, {home, evil}, {home}, home));
-        QCOMPARE(history.csv(*m_prefs),
+        QCOMPARE(history.csv(m_prefs),
                  QStringLiteral("Time,BSSID,SSID,Channel,Signal (dBm),Joined\n"
                                 "2024-05-01T12:00:00.000Z,aa:00:00:00:00:01,Home,6,-50,True\n"
                                 "2024-05-01T12:00:00.000Z,aa:00:00:00:00:02,\"'=1+1,\"\"x\"\"\",11,"
@@ -62,16 +57,15 @@ private Q_SLOTS:
                                 "2024-05-01T12:00:05.250Z,aa:00:00:00:00:01,Home,6,-52,True\n"
                                 "2024-05-01T12:00:05.250Z,aa:00:00:00:00:02,\"'=1+1,\"\"x\"\"\",11,"
                                 ",False\n"));
-        m_prefs->setValue(Preferences::displayUnitsKey, Preferences::percent);
+        Preferences percent(std::make_shared<MemoryPreferenceStore>());
+        percent.setValue(Preferences::displayUnitsKey, Preferences::percent);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("history.csv"));
         QString error;
-        QVERIFY2(history.writeCsv(path, *m_prefs, &error), qPrintable(error));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(
-            file.readAll().startsWith("Time,BSSID,SSID,Channel,Signal (%),Joined\n"
-                                      "2024-05-01T12:00:00.000Z,aa:00:00:00:00:01,Home,6,100,"));
+        QVERIFY2(history.writeCsv(dir.filePath("h.csv"), percent, &error), qPrintable(error));
+        QFile file(dir.filePath("h.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly) &&
+                file.readLine() == "Time,BSSID,SSID,Channel,Signal (%),Joined\n" &&
+                file.readLine().endsWith(",Home,6,100,True\n"));
     }
 
     // Lines older than the age bound, or beyond the line bound, go first.
@@ -81,12 +75,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("kept");
         QTest::addColumn<QString>("firstTime");
         // Ten ticks, a minute apart, two networks each.
-        QTest::newRow("within both") << qint64(3'600'000) << 100 << 20 << "12:00:00";
         QTest::newRow("rows bind") << qint64(3'600'000) << 5 << 5 << "12:07:00";
         QTest::newRow("age binds") << qint64(180'000) << 100 << 8 << "12:06:00";
         QTest::newRow("exactly the age") << qint64(540'000) << 100 << 20 << "12:00:00";
-        QTest::newRow("the day") << SessionHistory::defaultMaxAgeMs << 2'000'000 << 20
-                                 << "12:00:00";
     }
     void keepsTheNewestWithinBothBounds() {
         QFETCH(qint64, maxAgeMs);
@@ -94,21 +85,17 @@ private Q_SLOTS:
         QFETCH(int, kept);
         QFETCH(QString, firstTime);
         SessionHistory history(maxAgeMs, maxRows);
-        const NetworkModelPtr a = record(QStringLiteral("aa:00:00:00:00:01"), "A", -50);
-        const NetworkModelPtr b = record(QStringLiteral("aa:00:00:00:00:02"), "B", -60);
+        const NetworkModelPtr a = record(1, "A", -50), b = record(2, "B", -60);
         for (int i = 0; i < 10; ++i)
             history.addTick(tick(i + 2, kStart + i * 60'000, {a, b}, {a, b}));
         QCOMPARE(history.rowCount(), kept);
         QCOMPARE(history.droppedRows(), 20 - kept);
-        const QStringList lines = history.csv(*m_prefs).split(QLatin1Char('\n'));
+        const QStringList lines = history.csv(m_prefs).split(QLatin1Char('\n'));
         QVERIFY2(lines.at(1).startsWith(QStringLiteral("2024-05-01T") + firstTime),
                  qPrintable(lines.at(1)));
         history.clear();
-        QCOMPARE(history.csv(*m_prefs), SessionHistory::header(*m_prefs));
+        QCOMPARE(history.csv(m_prefs), SessionHistory::header(m_prefs));
     }
-
-private:
-    std::unique_ptr<Preferences> m_prefs;
 };
 
 QTEST_GUILESS_MAIN(TestSessionHistory)
