@@ -1,5 +1,4 @@
 #include "graph/GraphDataSource.h"
-#include "graph/LegendLayout.h"
 #include "graph/PlottingState.h"
 #include "graph/SignalHistory.h"
 #include "settings/Preferences.h"
@@ -170,51 +169,6 @@ private Q_SLOTS:
                                                   {9, GraphDataSource::Y, 0},
                                                   {2, 2, 0}})
             QVERIFY(!s.history.numberForPlot(bssidOf(bssid), field, index));
-    }
-
-    // Sixteen labels wrap to a fourth row; every label lies inside the band
-    // and the pane, clear of the next slot; a long name is cut to 40 characters.
-    void legendSlots() {
-        QCOMPARE(LegendLayout::bottomPadding(16), 76);
-        QStringList got;
-        for (const QRect &r : LegendLayout::labelRects(16, 1100)) {
-            QVERIFY(r.left() >= 0 && r.right() < 1100 && r.top() >= 0 && r.bottom() < 76);
-            QVERIFY(r.width() <= (1100 - 20) / 5 - 10);
-            got << QString("%1,%2").arg(r.x()).arg(r.y());
-        }
-        QCOMPARE(got.mid(4, 2).join(' ') + " " + got.mid(14).join(' '), "10,56 10,40 10,24 10,8");
-        QCOMPARE(LegendLayout::labelText(QString(30, 'x'), "aa:bb:cc:dd:ee:ff"),
-                 "  " + QString(30, 'x') + " aa:bb:c");
-    }
-
-    // The pool's random colour once the fixed ones are gone: hue (mod 256),
-    // saturation and brightness (mod 128, /256 + 0.5) by the HSB definition,
-    // either side of the 1/6 sector edge (42.67); both always land in [0.5, 1).
-    void randomColour() {
-        QList<quint32> draws;
-        ColorPool pool([&] { return draws.isEmpty() ? 0u : draws.takeFirst(); });
-        for (int i = 0; i < ColorPool::initialColors().size(); ++i)
-            pool.getColors(bssidOf(i + 10));
-        QStringList got;
-        for (const quint32 hue : {42u, 43u}) {
-            draws = {hue, 0, 0};
-            const PlotColor c = pool.getColors(bssidOf(1));
-            got << QString("%1 %2 %3")
-                       .arg(c.red, 0, 'f', 4)
-                       .arg(c.green, 0, 'f', 4)
-                       .arg(c.blue, 0, 'f', 4);
-        }
-        QCOMPARE(got.join(" | "), "0.5000 0.4961 0.2500 | 0.4980 0.5000 0.2500");
-        for (quint32 draw : {0u, 127u, 128u, 0xFFFFFFFFu}) {
-            for (quint32 hue = 0; hue < 256; ++hue) {
-                draws = {hue, draw, draw};
-                const PlotColor c = pool.getColors(bssidOf(1));
-                const double hi = std::max({c.red, c.green, c.blue});
-                const double saturation = (hi - std::min({c.red, c.green, c.blue})) / hi;
-                QVERIFY(hi >= 0.5 && hi < 1.0 && saturation >= 0.5 - 1e-9 && saturation < 1.0 &&
-                        c.alpha == 1.0);
-            }
-        }
     }
 
     // A network is plotted while it holds a colour: a checked one starts

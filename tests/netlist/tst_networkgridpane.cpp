@@ -29,13 +29,6 @@ class TestNetworkGridPane : public QObject {
             cells << cell(row, Model::Ssid).data().toString();
         return cells.join('|');
     }
-    // The background near the right end of a row's SSID cell.
-    QColor pixel(int row) const {
-        const QRect rect = m_table->visualRect(cell(row, Model::Ssid));
-        const QImage image = m_table->viewport()->grab().toImage();
-        return image.pixelColor(QPoint(rect.right() - 2, rect.center().y()) *
-                                image.devicePixelRatio());
-    }
     void pressHeader(int logical) {
         QHeaderView *header = m_table->horizontalHeader();
         const QPoint at(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2,
@@ -80,18 +73,9 @@ private Q_SLOTS:
         QCOMPARE(m_f->cycle.scanedResults().at(1)->ssid, "delta");
     }
 
-    // The joined and located rows stand out from the others and each other. A
-    // header click leaves a current cell that must not draw a focus frame.
-    void drawing() {
-        const QList<ScanResult> heard =
-            TableFixture::networks({"Alpha:-45", "Bravo:-75", "Charlie:-60"});
-        m_f->hear(heard, 0);
-        QVERIFY(m_f->tick());
-        m_f->startLocating("Charlie");
-        show(heard, 0);
-        QCOMPARE(ssids(), "Alpha|Charlie|Bravo");
-        QVERIFY(pixel(0) != pixel(2) && pixel(1) != pixel(2) && pixel(0) != pixel(1));
-
+    // A header click leaves a current cell that must not draw a focus frame.
+    void noFocusFrameAfterHeaderClick() {
+        show(TableFixture::networks({"Alpha:-45", "Bravo:-75"}), 0);
         m_table->setFocus();
         pressHeader(Model::Bssid);
         QVERIFY(m_table->hasFocus() && m_table->currentIndex().isValid());

@@ -60,22 +60,14 @@ class TestRadarPlacement : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The first entry's angle and each ring's wrap on the normal radar; each
-    // band edge and the value just past it, normal radar then expanded (dBm).
-    void anglesAndBands() {
-        const QList<int> one = RadarPlacement::anglesFor(1, RadarKind::Normal);
-        const QList<int> got = RadarPlacement::anglesFor(11, RadarKind::Normal);
-        QCOMPARE(
-            QList<int>({one.value(0), got.value(0), got.value(4), got.value(5), got.value(10)}),
-            QList<int>({-67, 120, 300, 195, 320}));
+    // Each band edge and the value just past it, normal radar then expanded (dBm).
+    void bands() {
         QStringList radii;
-        for (const int dBm : {-30, -69, -70, -79, -80, -89, -90, -100})
-            radii << QString::number(
-                RadarPlacement::radiusFor(dBm, false, RadarKind::Normal, {200, 200}));
-        for (const int dBm : {-40, -41, -50, -51, -60, -61, -69, -70, -79, -80})
-            radii << QString::number(
-                RadarPlacement::radiusFor(dBm, false, RadarKind::Expanded, {200, 200}));
-        QCOMPARE(radii.join(' '), "28 28 42 42 51 51 70 70 25 33 33 45 45 85 85 115 115 140");
+        const int edges[] = {-69, -70, -79, -80, -89, -90, -40, -41, -60, -61, -79, -80};
+        for (int i = 0; i < 12; ++i)
+            radii << QString::number(RadarPlacement::radiusFor(
+                edges[i], false, i < 6 ? RadarKind::Normal : RadarKind::Expanded, {200, 200}));
+        QCOMPARE(radii.join(' '), "28 42 42 51 51 70 25 33 45 85 115 140");
     }
 
     // Whole plots, bottom first. Label offsets follow the anchor (folded angle)
@@ -150,20 +142,17 @@ private Q_SLOTS:
         now = 5000, state("polling");
         anim.setShown(false);
         now = 7000, state("hidden");
-        anim.setShown(true), anim.setPolling(false), state("stopped");
+        anim.setShown(true);
         anim.build(SweepType::Sonar, RadarKind::Normal, true);
         anim.advance(), state("sonar");
         anim.setPolling(false);
         anim.advance(), state("sonar stopped"); // a step after the stop changes nothing
-        anim.build(SweepType::Sonar, RadarKind::Expanded, false);
-        anim.setPolling(true), state("expanded sonar polling");
         anim.build(SweepType::None, RadarKind::Normal, true);
         state("neither");
         QCOMPARE(states.join(" | "),
                  "radar built, stopped: still 0 -1 0 | polling: runs 270 -1 34 | "
-                 "hidden: still 270 -1 0 | stopped: still 270 -1 0 | "
-                 "sonar: runs - 15 400 | sonar stopped: still - 15 0 | "
-                 "expanded sonar polling: runs - 20 100 | neither: still - -1 0");
+                 "hidden: still 270 -1 0 | sonar: runs - 15 400 | "
+                 "sonar stopped: still - 15 0 | neither: still - -1 0");
     }
 };
 

@@ -13,8 +13,7 @@ class TestPreferences : public QObject {
 private Q_SLOTS:
     // Values read at their edges: an interval absent, non-numeric, non-finite or non-positive
     // reads as the default, a day at most; only exactly "Percent" shows percent; -100 dBm is
-    // 0 % and -50 dBm 100 %, clamped; the radar's first 50 units cover r, every unit beyond
-    // five times as far.
+    // 0 % and -50 dBm 100 %, clamped.
     void conversions() {
         const auto prefs = [](const QString &key, const char *text) {
             Preferences p(std::make_shared<MemoryPreferenceStore>());
@@ -32,9 +31,7 @@ private Q_SLOTS:
                 -75, prefs(Preferences::displayUnitsKey, unit)));
         for (qint64 dbm : {-101, -99, -50, 7})
             got << QString::number(ALUtilities::signalInPercent(dbm));
-        for (auto [s, r] : QList<std::pair<float, float>>{{0, 15}, {25, 15}, {51, 15}, {60, 90}})
-            got << QString::number(ALUtilities::getRadiusForSignalValue(s, r));
-        QCOMPARE(got.join(' '), "5 5 5 5 0.5 2 86400 86400 5 50 -75 0 2 100 100 0 7.5 16.5 180");
+        QCOMPARE(got.join(' '), "5 5 5 5 0.5 2 86400 86400 5 50 -75 0 2 100 100");
     }
 
     // Texts survive the settings file as they are; launch defaults overwrite what they cover,

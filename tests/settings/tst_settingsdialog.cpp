@@ -39,38 +39,20 @@ private Q_SLOTS:
         m_prefs = std::make_unique<Preferences>(m_store);
     }
 
-    // What the boxes show, and what is stored after: defaults written once on a fresh store; a
-    // text no box offers shows no item and stays.
-    void shownItems() {
-        QStringList got;
-        for (const bool fresh : {true, false}) {
-            init();
-            if (!fresh)
-                m_prefs->setValue(Preferences::displayUnitsKey, QStringLiteral("percent"));
-            const QHash<SettingsForm::Box, QString> shown =
-                SettingsForm::shownItems(*m_prefs, "wlan0");
-            QStringList texts;
-            for (SettingsForm::Box b : SettingsForm::boxes())
-                texts << (shown.value(b).isNull() ? QStringLiteral("-") : shown[b]);
-            got << texts.join('|') + ' ' + stored(*m_prefs) + ' ' + QString::number(m_store->syncs);
-        }
-        QCOMPARE(got.join('\n'), "wlan0|dBm|Accurate|Radar|On|Fixed|5 Seconds|On - dBm Accurate "
-                                 "Radar On Fixed 5 On 1\nwlan0|-|Accurate|Radar|On|Fixed|5 "
-                                 "Seconds|On - percent Accurate Radar On Fixed 5 On 1");
-    }
-
     // OK stores every chosen box and announces once; Cancel stores nothing and announces
-    // nothing. Either closes the dialog.
+    // nothing. Either closes the dialog. A stored text no box offers shows no item and stays.
     void closing() {
         QStringList got;
         for (const char *closedBy : {"ok", "cancel"}) {
             init();
             m_prefs->writeLaunchDefaults();
+            m_prefs->setValue(Preferences::displayUnitsKey, QStringLiteral("percent"));
             SettingsViewController dialog(*m_prefs, {"wlan0", "wlp3s0", "Simulated"}, "wlan0");
             QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
             const int syncs = m_store->syncs;
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const int unitShown = dialog.comboBox(SettingsForm::Box::DisplayUnit)->currentIndex();
             const QStringList items =
                 QString("Simulated|Percent|Accurate|Sonar|Off|Follow signal|2 Seconds|Off")
                     .split('|');
@@ -79,14 +61,16 @@ private Q_SLOTS:
                 box->setCurrentIndex(box->findText(items.at(i)));
             }
             QTest::mouseClick(dialog.findChild<QPushButton *>(closedBy), Qt::LeftButton);
-            got << QStringLiteral("%1: %2 %3/%4/%5")
+            got << QStringLiteral("%1: %2 %3/%4/%5/%6")
                        .arg(closedBy, stored(*m_prefs))
+                       .arg(unitShown)
                        .arg(changed.count())
                        .arg(m_store->syncs - syncs)
                        .arg(dialog.isVisible());
         }
         QCOMPARE(got.join(" | "), "ok: Simulated Percent Accurate Sonar Off Follow signal 2 Off "
-                                  "1/1/0 | cancel: - dBm Accurate Radar On Fixed 5 On 0/0/0");
+                                  "-1/1/1/0 | cancel: - percent Accurate Radar On Fixed 5 On "
+                                  "-1/0/0/0");
     }
 };
 

@@ -34,12 +34,10 @@ private Q_SLOTS:
     // reads "stack radius | the window calls of the last step".
     void transitions() {
         const char *const rows[][2] = {
-            {"network", "grid 90 | endExpanded arrange:grid"},
             // The grid goes above a history pane that was there first.
             {"history history-networks", "grid,history 90 | endExpanded arrange:grid,history"},
             {"network all", "radar+conn,grid,history 90 | clearPlot endExpanded "
                             "arrange:radar+conn,grid,history radarView"},
-            {"radar", "expanded 220 | endExpanded arrange:expanded build:1"},
             // The same mode twice leaves the stack alone; Show All still
             // redraws its radar, and Radar does nothing at all.
             {"all all", "radar+conn,grid,history 90 | clearPlot endExpanded radarView"},

@@ -1,10 +1,6 @@
-#include "shell/DropDownPanelHost.h"
-#include "shell/PanelEntryButton.h"
 #include "shell/ToolbarStrip.h"
-#include "shell/ViewTag.h"
 
-#include <QLabel>
-#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -37,39 +33,6 @@ private Q_SLOTS:
         strip.select(ToolbarButton::Tests); // an earlier choice must not linger
         strip.select(ToolbarButton::Settings);
         QCOMPARE(looks(), "s s o s s");
-    }
-
-    // A rebuild keeps the views tagged `kept` and drops the rest. Stop rebuilds
-    // the very panel its entry sits on, which is deleted later, not under the
-    // click's feet.
-    void panelsReplaceEachOther() {
-        DropDownPanelHost host;
-        for (const int tag : {ViewTag::kept, 0, 99}) {
-            auto *view = new QLabel(&host);
-            view->setObjectName(QString("tag%1").arg(tag));
-            ViewTag::set(view, tag);
-        }
-        const auto contents = [&] {
-            QStringList names;
-            for (const QWidget *view : host.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                names << view->objectName();
-            if (host.panel())
-                for (const PanelEntryButton *e : host.panel()->findChildren<PanelEntryButton *>())
-                    names << e->entry().title;
-            return names.join(' ');
-        };
-        std::function<void(MenuAction)> handler = [&](MenuAction a) {
-            host.rebuild(ToolbarMenus::pollingMenu(a == MenuAction::Start), handler);
-        };
-        host.rebuild(ToolbarMenus::pollingMenu(true), handler);
-        QPointer<QWidget> first = host.panel();
-        QTest::mouseClick(host.panel()->findChild<PanelEntryButton *>("Stop"), Qt::LeftButton);
-        QVERIFY(first);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(QString(first ? "kept " : "") + contents(),
-                 "tag100 dropDownPanel Refresh Start Record");
-        host.rebuild({}, {});
-        QCOMPARE(contents(), "tag100");
     }
 };
 

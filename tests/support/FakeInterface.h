@@ -6,9 +6,9 @@
 #include <variant>
 
 // A scriptable radio. Each scan takes the next scripted outcome (networks or an error text),
-// then repeats `fallback`; a read of the current networks answers `fallback`. Answers and
-// power switches come through the event loop, like a real radio's. The joined network's
-// fields are plain members read at each call; null while not joined.
+// then repeats `fallback`, which a read of the current networks answers. Answers and power
+// switches come through the event loop, like a real radio's; the joined network's fields are
+// plain members, null while not joined.
 class FakeInterface : public WirelessInterface {
 public:
     struct ScanError {

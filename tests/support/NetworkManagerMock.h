@@ -14,13 +14,10 @@
             return;                                                                                \
     } while (false)
 
-// NetworkManager as python-dbusmock's template plays it, on a private D-Bus
-// daemon that the test starts and stops itself, so the machine's own
-// NetworkManager is never touched. A test class derives from it and calls
-// startBus/stopBus from initTestCase/cleanupTestCase and
-// openConnections/closeConnections (a fresh pair per test: the client's and the
-// test's own line to the mock) from init/cleanup. Helpers report a failure
-// through QTest; the caller wraps them in REQUIRE.
+// NetworkManager as python-dbusmock's template plays it, on a private D-Bus daemon, so the
+// machine's own NetworkManager is never touched. A test class derives from it: startBus/stopBus
+// per class, openConnections/closeConnections (the client's and the test's own line to the mock)
+// per test. Helpers fail through QTest; callers wrap them in REQUIRE.
 class NetworkManagerMock {
 public:
     static inline const QString Nm = QStringLiteral("org.freedesktop.NetworkManager");
@@ -31,8 +28,7 @@ public:
     static constexpr const char *NotAllowed = "org.freedesktop.NetworkManager.Device.NotAllowed";
     static constexpr const char *PermissionDenied =
         "org.freedesktop.NetworkManager.PermissionDenied";
-    // Generous: sanitizers and a shared machine slow everything down; waits end
-    // early.
+    // Generous: sanitizers and a shared machine slow everything down; waits end early.
     static constexpr int WaitMs = 20000;
 
     // Python for a mocked method that fails with a D-Bus error.
@@ -45,9 +41,8 @@ public:
         QVERIFY2(!QStandardPaths::findExecutable("dbus-daemon").isEmpty() &&
                      QFile::exists(SystemPython),
                  "dbus-daemon or python3 missing: run scripts/install-deps.sh --test");
-        // NetworkManager is D-Bus activatable on a real system; here activating it
-        // only leaves the marker file behind. The bus's minimal policy depends on
-        // nothing of the machine's.
+        // Activating NetworkManager only leaves the marker file behind; the bus's minimal
+        // policy depends on nothing of the machine's.
         const QString services = m_dir.filePath("services"), config = m_dir.filePath("bus.conf");
         m_activationMarker = m_dir.filePath("activated");
         QVERIFY(QDir().mkpath(services));
@@ -116,8 +111,7 @@ public:
                                      WaitMs);
     }
 
-    // A call to the mock, on the test's own connection unless told; a refusal
-    // fails the test.
+    // A call to the mock, on the test's own connection unless told; a refusal fails the test.
     QDBusMessage call(const QString &path, const QString &interface, const QString &method,
                       const QVariantList &args, QDBusConnection *bus = nullptr) {
         QDBusMessage msg = QDBusMessage::createMethodCall(Nm, path, interface, method);
@@ -127,8 +121,7 @@ public:
             QTest::qFail(qPrintable(method + ": " + reply.errorMessage()), __FILE__, __LINE__);
         return reply;
     }
-    // Once the mock answers a call on the client's connection, it has seen all
-    // sent before.
+    // Once the mock answers a call on the client's connection, it has seen all sent before.
     void flushClient() {
         call(ManagerPath, Properties, "Get", {Nm, QStringLiteral("WirelessEnabled")}, &m_clientBus);
     }
@@ -178,19 +171,16 @@ public:
 protected:
     QTemporaryDir m_dir;
     QString m_address;
-    QString m_activationMarker; // created when the client tries to start
-                                // NetworkManager
+    QString m_activationMarker; // created when the client tries to start NetworkManager
     int m_serial = 0;
     QDBusConnection m_clientBus{QString()};
     QDBusConnection m_control{QString()};
 
 private:
-    // Debian's python3-dbusmock lives in the system interpreter, maybe not first
-    // on PATH.
+    // Debian's python3-dbusmock lives in the system interpreter, maybe not first on PATH.
     static inline const QString SystemPython = QStringLiteral("/usr/bin/python3");
 
-    // A test that crashes or is killed by ctest's timeout leaves no bus or mock
-    // behind.
+    // A test that crashes or is killed by ctest's timeout leaves no bus or mock behind.
     static void dieWithParent(QProcess &process) {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
