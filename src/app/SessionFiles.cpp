@@ -2,13 +2,26 @@
 
 #include "InterfaceSource.h"
 #include "NetworkExport.h"
+#include "netlist/HistoryExport.h"
 #include "netlist/SessionHistory.h"
 #include "scan/ScanCycle.h"
 #include "scan/WirelessInterface.h"
 #include "scan/sim/SessionRecorder.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+
+namespace {
+
+// A message over the window that does not hold up the caller.
+void tell(QWidget *window, QMessageBox::Icon icon, const QString &title, const QString &text) {
+    auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace
 
 SessionFiles::SessionFiles(ScanCycle &cycle, const Preferences &prefs, InterfaceSource &source,
                            RowsShown rowsShown, QWidget *window)
@@ -19,6 +32,7 @@ SessionFiles::SessionFiles(ScanCycle &cycle, const Preferences &prefs, Interface
     , m_rowsShown(std::move(rowsShown))
     , m_window(window)
     , m_history(std::make_unique<SessionHistory>())
+    , m_historyExport(new HistoryExport(this))
     , m_recorder(std::make_unique<SessionRecorder>()) {
     // Every merge once; the cleared list the views also see is no tick.
     connect(&m_cycle, &ScanCycle::tickFinished, m_recorder.get(), &SessionRecorder::recordTick);
@@ -26,6 +40,11 @@ SessionFiles::SessionFiles(ScanCycle &cycle, const Preferences &prefs, Interface
             [this](const ScanTick &tick) { m_history->addTick(tick); });
     connect(m_recorder.get(), &SessionRecorder::recordingChanged, this,
             &SessionFiles::recordingChanged);
+    connect(m_historyExport, &HistoryExport::finished, this,
+            [this](const QString &, const QString &error) {
+                if (!error.isEmpty())
+                    tell(m_window, QMessageBox::Critical, QStringLiteral("Export History"), error);
+            });
     connect(m_recorder.get(), &SessionRecorder::recordingFailed, this, [this](const QString &e) {
         QMessageBox::warning(m_window, QStringLiteral("Record"), e);
     });
@@ -62,13 +81,19 @@ void SessionFiles::exportNetwork() {
 }
 
 void SessionFiles::exportHistory() {
+    if (m_historyExport->isRunning()) {
+        tell(m_window, QMessageBox::Information, QStringLiteral("Export History"),
+             QStringLiteral("The history is still being written to \"%1\". Export it again when "
+                            "that is done.")
+                 .arg(QDir::toNativeSeparators(m_historyExport->path())));
+        return;
+    }
     const QString chosen = askSavePath(QStringLiteral("Export History"),
                                        QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
     if (chosen.isEmpty())
         return;
-    QString error;
-    if (!m_history->writeCsv(NetworkExport::withCsvSuffix(chosen), m_prefs, &error))
-        QMessageBox::critical(m_window, QStringLiteral("Export History"), error);
+    // Only the snapshot is taken here; the text is made and written on a worker.
+    m_historyExport->start(m_history->snapshot(m_prefs), NetworkExport::withCsvSuffix(chosen));
 }
 
 void SessionFiles::toggleRecording() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class HistoryExport;
 class InterfaceSource;
 class Preferences;
 class QWidget;
@@ -31,9 +32,11 @@ public:
     void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
     bool isRecording() const;
     SessionRecorder &recorder() const { return *m_recorder; }
+    HistoryExport &historyExport() const { return *m_historyExport; }
 
 public Q_SLOTS:
     void exportNetwork();
+    // Writes the history on a worker; while one export runs, another is refused.
     void exportHistory();
     // Starts a recording into a file the user chooses, or ends the one running.
     void toggleRecording();
@@ -53,5 +56,6 @@ private:
     QWidget *m_window;
     SavePathChooser m_chooseSavePath;
     std::unique_ptr<SessionHistory> m_history;
+    HistoryExport *m_historyExport;
     std::unique_ptr<SessionRecorder> m_recorder;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <utility>
 
 namespace {
 
@@ -29,15 +30,30 @@ bool writeAll(QSaveFile &file, const QByteArray &bytes) {
 } // namespace
 
 bool writeCsvFile(const QString &path, const QString &text, QString *error) {
+    bool given = false;
+    return writeCsvChunks(
+        path,
+        [&] {
+            if (std::exchange(given, true))
+                return QString();
+            return text;
+        },
+        error);
+}
+
+bool writeCsvChunks(const QString &path, const std::function<QString()> &nextChunk,
+                    QString *error) {
     QSaveFile file(path);
     // Writing in place when the folder forbids new files would lose atomicity.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(path, file.errorString(), error);
-    if (!writeAll(file, text.toUtf8())) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(path, reason, error);
+    for (QString chunk = nextChunk(); !chunk.isEmpty(); chunk = nextChunk()) {
+        if (!writeAll(file, chunk.toUtf8())) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return fail(path, reason, error);
+        }
     }
     if (!file.commit())
         return fail(path, file.errorString(), error);

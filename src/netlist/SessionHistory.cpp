@@ -1,8 +1,5 @@
 #include "SessionHistory.h"
 
-#include "CsvExport.h"
-#include "CsvFile.h"
-#include "scan/ALUtilities.h"
 #include "settings/Preferences.h"
 
 #include <QDateTime>
@@ -15,12 +12,16 @@ Q_LOGGING_CATEGORY(lcHistory, "airlume.history")
 
 SessionHistory::SessionHistory(qint64 maxAgeMs, qsizetype maxRows)
     : m_maxAgeMs(maxAgeMs)
-    , m_maxRows(maxRows) {}
+    , m_maxRows(maxRows)
+    , m_networks(std::make_shared<std::vector<HistoryNetwork>>()) {}
 
 void SessionHistory::clear() {
-    m_rows.clear();
-    m_networks.clear();
+    m_blocks.clear();
+    m_first = 0;
+    m_size = 0;
+    m_networks = std::make_shared<std::vector<HistoryNetwork>>();
     m_networkIndex.clear();
+    m_lastBlockShared = m_networksShared = false;
     m_dropped = 0;
 }
 
@@ -33,10 +34,39 @@ qint32 SessionHistory::networkIndex(const NetworkModel &record) {
     const auto known = m_networkIndex.constFind(key);
     if (known != m_networkIndex.constEnd())
         return *known;
-    const auto index = static_cast<qint32>(m_networks.size());
-    m_networks.push_back({record.bssid, record.ssid, record.channel});
+    if (m_networksShared) {
+        m_networks = std::make_shared<std::vector<HistoryNetwork>>(*m_networks);
+        m_networksShared = false;
+    }
+    const auto index = static_cast<qint32>(m_networks->size());
+    m_networks->push_back({record.bssid, record.ssid, record.channel});
     m_networkIndex.insert(key, index);
     return index;
+}
+
+void SessionHistory::append(const HistoryRow &row) {
+    if (m_blocks.empty() || m_blocks.back()->size() == static_cast<size_t>(blockRows)) {
+        m_blocks.push_back(std::make_shared<HistoryBlock>());
+        m_blocks.back()->reserve(static_cast<size_t>(blockRows));
+        m_lastBlockShared = false;
+    } else if (m_lastBlockShared) {
+        auto copy = std::make_shared<HistoryBlock>();
+        copy->reserve(static_cast<size_t>(blockRows));
+        copy->assign(m_blocks.back()->begin(), m_blocks.back()->end());
+        m_blocks.back() = std::move(copy);
+        m_lastBlockShared = false;
+    }
+    m_blocks.back()->push_back(row);
+    ++m_size;
+}
+
+void SessionHistory::popFront() {
+    ++m_first;
+    --m_size;
+    if (m_first == static_cast<qsizetype>(m_blocks.front()->size())) {
+        m_blocks.pop_front();
+        m_first = 0;
+    }
 }
 
 void SessionHistory::addTick(const ScanTick &tick) {
@@ -45,7 +75,7 @@ void SessionHistory::addTick(const ScanTick &tick) {
     for (const NetworkModelPtr &record : tick.displayList) {
         if (!record || record->bssid.isNull())
             continue;
-        Row row;
+        HistoryRow row;
         row.timeMs = timeMs;
         row.network = networkIndex(*record);
         row.rssi = static_cast<qint16>(std::clamp<qint64>(record->rssi, -32768, 32767));
@@ -53,16 +83,27 @@ void SessionHistory::addTick(const ScanTick &tick) {
         // this tick did not hear.
         row.heard = record->availableCount == tick.counter;
         row.joined = record == tick.joined;
-        m_rows.push_back(row);
+        append(row);
     }
     dropOldest(timeMs);
 }
 
+HistorySnapshot SessionHistory::snapshot(const Preferences &prefs) const {
+    HistorySnapshot s;
+    s.m_blocks.assign(m_blocks.begin(), m_blocks.end());
+    s.m_first = m_first;
+    s.m_size = m_size;
+    s.m_blockRows = blockRows;
+    s.m_networks = m_networks;
+    s.m_percent = prefs.isPercent();
+    m_lastBlockShared = m_networksShared = true;
+    return s;
+}
+
 void SessionHistory::dropOldest(qint64 newestMs) {
     qsizetype dropped = 0;
-    while (!m_rows.empty() &&
-           (rowCount() > m_maxRows || m_rows.front().timeMs < newestMs - m_maxAgeMs)) {
-        m_rows.pop_front();
+    while (m_size > 0 && (m_size > m_maxRows || front().timeMs < newestMs - m_maxAgeMs)) {
+        popFront();
         ++dropped;
     }
     if (dropped == 0)
@@ -77,38 +118,5 @@ void SessionHistory::dropOldest(qint64 newestMs) {
 }
 
 QString SessionHistory::header(const Preferences &prefs) {
-    return prefs.isPercent() ? QStringLiteral("Time,BSSID,SSID,Channel,Signal (%),Joined\n")
-                             : QStringLiteral("Time,BSSID,SSID,Channel,Signal (dBm),Joined\n");
-}
-
-QString SessionHistory::csv(const Preferences &prefs) const {
-    return header(prefs) + lines(prefs);
-}
-
-QString SessionHistory::lines(const Preferences &prefs) const {
-    QString text;
-    text.reserve(rowCount() * 64);
-    const QChar comma(QLatin1Char(','));
-    qint64 lastTimeMs = -1;
-    QString time;
-    for (const Row &row : m_rows) {
-        if (row.timeMs != lastTimeMs) { // the same for every line of a tick
-            lastTimeMs = row.timeMs;
-            time = QDateTime::fromMSecsSinceEpoch(row.timeMs, Qt::UTC).toString(Qt::ISODateWithMs);
-        }
-        const Network &network = m_networks[static_cast<size_t>(row.network)];
-        // As in the network export: a hidden name is the word (null).
-        const QString ssid = network.ssid.isNull() ? QStringLiteral("(null)") : network.ssid;
-        text += time + comma + CsvExport::field(network.bssid, false) + comma +
-                CsvExport::field(ssid, true) + comma + QString::number(network.channel) + comma;
-        if (row.heard)
-            text += QString::number(ALUtilities::getSignalstrengthForNetwork(row.rssi, prefs));
-        text += comma + (row.joined ? QStringLiteral("True") : QStringLiteral("False")) +
-                QLatin1Char('\n');
-    }
-    return text;
-}
-
-bool SessionHistory::writeCsv(const QString &path, const Preferences &prefs, QString *error) const {
-    return writeCsvFile(path, csv(prefs), error);
+    return HistorySnapshot::header(prefs.isPercent());
 }

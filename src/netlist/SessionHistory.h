@@ -1,10 +1,12 @@
 #pragma once
 
+#include "HistorySnapshot.h"
 #include "scan/ScanTick.h"
 
 #include <QHash>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 class Preferences;
@@ -17,10 +19,14 @@ class Preferences;
 //
 // Memory is bounded: at most a day of ticks and two million lines, whichever
 // comes first; the oldest lines go first, and the first drop is logged.
+//
+// snapshot() hands out the lines as they are for another thread to write
+// out: blocks of lines already handed out are shared, never written again.
 class SessionHistory {
 public:
     static constexpr qint64 defaultMaxAgeMs = 24LL * 60 * 60 * 1000;
     static constexpr qsizetype defaultMaxRows = 2'000'000;
+    static constexpr qsizetype blockRows = 8192;
 
     explicit SessionHistory(qint64 maxAgeMs = defaultMaxAgeMs, qsizetype maxRows = defaultMaxRows);
 
@@ -28,38 +34,39 @@ public:
     void addTick(const ScanTick &tick);
     void clear();
 
-    qsizetype rowCount() const { return static_cast<qsizetype>(m_rows.size()); }
+    qsizetype rowCount() const { return m_size; }
     qint64 droppedRows() const { return m_dropped; }
 
     static QString header(const Preferences &prefs);
-    // The whole CSV text, signals in the unit the preferences give now.
-    QString csv(const Preferences &prefs) const;
+    // The lines as they are now, signals in the unit the preferences give now:
+    // a pointer per block of lines, whatever the history holds.
+    HistorySnapshot snapshot(const Preferences &prefs) const;
+    // The whole CSV text of snapshot(prefs).
+    QString csv(const Preferences &prefs) const { return snapshot(prefs).csv(); }
     // The same without the header: the lines alone.
-    QString lines(const Preferences &prefs) const;
-    // Writes csv() to `path` all or nothing (see writeCsvFile); false with
-    // *error naming the path and the reason.
-    bool writeCsv(const QString &path, const Preferences &prefs, QString *error) const;
+    QString lines(const Preferences &prefs) const { return snapshot(prefs).lines(); }
+    // Writes csv() to `path` all or nothing (see HistorySnapshot::writeCsv);
+    // false with *error naming the path and the reason.
+    bool writeCsv(const QString &path, const Preferences &prefs, QString *error) const {
+        return snapshot(prefs).writeCsv(path, error);
+    }
 
 private:
-    struct Network { // what the line repeats for each tick
-        QString bssid;
-        QString ssid;
-        qint64 channel = 0;
-    };
-    struct Row {
-        qint64 timeMs = 0;
-        qint32 network = 0; // into m_networks
-        qint16 rssi = 0;    // dBm
-        bool heard = false;
-        bool joined = false;
-    };
     qint32 networkIndex(const NetworkModel &record);
+    void append(const HistoryRow &row);
+    const HistoryRow &front() const { return (*m_blocks.front())[static_cast<size_t>(m_first)]; }
+    void popFront();
     void dropOldest(qint64 newestMs);
 
     qint64 m_maxAgeMs;
     qsizetype m_maxRows;
-    std::deque<Row> m_rows;
-    std::vector<Network> m_networks;
+    std::deque<std::shared_ptr<HistoryBlock>> m_blocks; // all full but the last
+    qsizetype m_first = 0;                              // lines dropped from the first block
+    qsizetype m_size = 0;
+    std::shared_ptr<std::vector<HistoryNetwork>> m_networks;
     QHash<QString, qint32> m_networkIndex; // "bssid ssid channel" -> m_networks
+    // What snapshots hold is copied before it changes.
+    mutable bool m_lastBlockShared = false;
+    mutable bool m_networksShared = false;
     qint64 m_dropped = 0;
 };

@@ -14,6 +14,7 @@
 #include "graph/SignalHistory.h"
 #include "graph/SignalHistoryPane.h"
 #include "netlist/CsvExport.h"
+#include "netlist/HistoryExport.h"
 #include "netlist/NetworkGridPane.h"
 #include "radar/RadarController.h"
 #include "radar/RadarView.h"
@@ -39,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThreadPool>
 
 using ScenarioJson::runJobsUntil;
 using ScenarioJson::scan;
@@ -412,14 +414,32 @@ void TestAppWindow::recordingAndHistoryExport() {
     }
     click(QStringLiteral("Stop Recording"));
     QTRY_VERIFY(!sign->isVisibleTo(m_window.get()));
-    QCOMPARE(readAll(chosen).count('\n'), 3); // the header and two ticks
+    // The recorder's thread may still be writing the lines handed over.
+    QTRY_COMPARE(readAll(chosen).count('\n'), 3); // the header and two ticks
 
+    // The history is written on a worker; a second export meanwhile is refused.
     chosen = dir.filePath("history");
-    press(ToolbarButton::Settings);
-    click(QStringLiteral("Export History"));
+    QSignalSpy exported(&m_window->files().historyExport(), &HistoryExport::finished);
+    for (int i = 0; i < 2; ++i) {
+        press(ToolbarButton::Settings);
+        click(QStringLiteral("Export History"));
+    }
+    auto *refusal = m_window->findChild<QMessageBox *>();
+    QVERIFY(refusal && refusal->text().contains(QStringLiteral("still being written")));
+    refusal->close();
+    QVERIFY(exported.wait());
+    QCOMPARE(exported.size(), 1);
     const QByteArray history = readAll(chosen + ".csv");
     QCOMPARE(history.count("aa:bb:cc:00:00:01"), 4); // A in each of the four ticks
     QCOMPARE(history.count("aa:bb:cc:00:00:02"), 4); // B heard once, then missed
+
+    // The window may close while an export runs: the file is still completed.
+    chosen = dir.filePath("closing");
+    press(ToolbarButton::Settings);
+    click(QStringLiteral("Export History"));
+    m_window.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QCOMPARE(readAll(chosen + ".csv"), history);
 }
 
 // The button follows the adapter once it reports the switch; a refusal keeps

@@ -1,10 +1,12 @@
 #include "netlist/CsvExport.h"
 #include "netlist/CsvFile.h"
+#include "netlist/HistoryExport.h"
 #include "netlist/SessionHistory.h"
 #include "settings/Preferences.h"
 #include "support/FakeInterface.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -196,6 +198,59 @@ private Q_SLOTS:
                  qPrintable(lines.at(1)));
         history.clear();
         QCOMPARE(history.csv(m_prefs), SessionHistory::header(m_prefs));
+    }
+
+    // The export writes, on a worker, the lines as they were when it started,
+    // across blocks and chunks and after the oldest lines went; a second
+    // export is refused meanwhile; the history goes on (and is even cleared)
+    // without touching what the export writes.
+    void exportWritesTheSnapshotOnAWorker() {
+        const int networks = 100, ticks = 450, maxRows = 40'000;
+        SessionHistory history(SessionHistory::defaultMaxAgeMs, maxRows);
+        NetworkList listed;
+        for (int n = 0; n < networks; ++n)
+            listed.append(std::make_shared<NetworkModel>(
+                makeNetwork(QStringLiteral("N%1").arg(n),
+                            QStringLiteral("aa:00:00:00:%1:%2")
+                                .arg(n / 10, 2, 10, QLatin1Char('0'))
+                                .arg(n % 10, 2, 10, QLatin1Char('0')),
+                            -30 - n % 60, 6)));
+        QString expected = SessionHistory::header(m_prefs);
+        for (int t = 0; t < ticks; ++t) {
+            history.addTick(tick(t + 2, kStart + t * 1000, listed, listed, listed[0]));
+            if (t < ticks - maxRows / networks)
+                continue; // dropped by the line bound
+            const QString time = QDateTime::fromMSecsSinceEpoch(kStart + t * 1000, Qt::UTC)
+                                     .toString(Qt::ISODateWithMs);
+            for (int n = 0; n < networks; ++n)
+                expected += QStringLiteral("%1,%2,N%3,6,%4,%5\n")
+                                .arg(time, listed[n]->bssid)
+                                .arg(n)
+                                .arg(-30 - n % 60)
+                                .arg(n == 0 ? "True" : "False");
+        }
+        QCOMPARE(history.rowCount(), maxRows);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.csv"));
+        HistoryExport exporter;
+        QSignalSpy finished(&exporter, &HistoryExport::finished);
+        const HistorySnapshot snapshot = history.snapshot(m_prefs);
+        QVERIFY(exporter.start(snapshot, path));
+        QVERIFY(!exporter.start(snapshot, dir.filePath(QStringLiteral("second.csv"))));
+        history.addTick(tick(ticks + 2, kStart + ticks * 1000, listed, {}));
+        QCOMPARE(snapshot.csv(), expected);
+        history.clear();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.constFirst(), QVariantList({path, QString()}));
+        QCOMPARE(contents(path), expected.toUtf8());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("second.csv"))));
+
+        // A file that cannot be written is reported, and the next export may start.
+        QVERIFY(exporter.start(snapshot, dir.filePath(QStringLiteral("no/such/dir.csv"))));
+        QVERIFY(finished.wait(60000));
+        QVERIFY2(finished.constLast().at(1).toString().contains(QStringLiteral("Could not save")),
+                 qPrintable(finished.constLast().at(1).toString()));
     }
 };
 
