@@ -161,7 +161,7 @@ void ViewController::buildPaneStack(QWidget *central) {
     m_paneStack->addPane(Pane::Grid, gridPane, 6);
     m_paneStack->addPane(Pane::History, m_views->buildHistoryPane(), 3);
     m_paneStack->addPane(Pane::ExpandedRadar, m_views->buildExpandedRadarPane(), 1);
-    m_paneStack->addPane(Pane::Channels, m_views->buildChannelsPane(), 4);
+    m_paneStack->addPane(Pane::Channels, m_views->buildChannelsPane(), 14);
     m_paneStack->setRadarHooks(m_views->radarHooks());
     m_views->wire(*m_grid, *m_settingsChange);
     connect(m_views->connectionPanel(), &ConnectionPanel::enableOrDisable, this,

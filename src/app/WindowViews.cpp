@@ -25,6 +25,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 WindowViews::WindowViews(Context context, QObject *parent)
@@ -117,9 +118,14 @@ QWidget *WindowViews::buildChannelsPane() {
     auto *pane = new RoundedPane(QStringLiteral("channelsPane"));
     auto *layout = new QVBoxLayout(pane);
     layout->setContentsMargins(6, 6, 6, 6);
-    m_channels = new ChannelsPane(
-        m_c.plotting, [this] { return m_c.source.current(); }, pane);
-    layout->addWidget(m_channels);
+    m_channels = new ChannelsPane(m_c.plotting, [this] { return m_c.source.current(); });
+    // On a short screen the bands scroll rather than squeeze their rows.
+    auto *scroller = new QScrollArea(pane);
+    scroller->setWidget(m_channels);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(scroller);
     return pane;
 }
 

@@ -45,7 +45,7 @@ ChannelBandPlot::ChannelBandPlot(QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     m_plot = new QCustomPlot(this);
-    m_plot->setMinimumHeight(120);
+    m_plot->setMinimumHeight(minimumPlotHeight(0));
     column->addWidget(m_plot);
     configurePlot();
 }
@@ -76,8 +76,14 @@ void ChannelBandPlot::configurePlot() {
         axis->grid()->setZeroLinePen(Qt::NoPen);
     }
     m_plot->yAxis->setLabel(QStringLiteral("Signal (dBm)"));
-    // Labels go where they fit once the plot knows its size, before it draws.
-    connect(m_plot, &QCustomPlot::afterLayout, this, &ChannelBandPlot::fitLabels);
+    // Rows and labels fit once the plot knows its size, before it draws.
+    connect(m_plot, &QCustomPlot::afterLayout, this, [this] {
+        // The axes worked out their ticks before this: a change shows from
+        // the next replot on, queued at once.
+        if (fitRows() | fitTicks())
+            m_plot->replot(QCustomPlot::rpQueuedReplot);
+        fitLabels();
+    });
 
     connect(m_plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent *event) {
         const QString text = hoverText(event->position().toPoint());
@@ -97,11 +103,9 @@ void ChannelBandPlot::showScene(const BandScene &scene) {
     m_scene = scene;
     m_plot->clearPlottables();
     m_plot->clearItems();
+    m_choiceItems.clear();
 
-    auto xTicks = QSharedPointer<QCPAxisTickerText>::create();
-    for (const int channel : scene.tickChannels)
-        xTicks->addTick(channel, QString::number(channel));
-    m_plot->xAxis->setTicker(xTicks);
+    m_tickWidthPx = -1;
     m_plot->xAxis->setRange(scene.xMin, scene.xMax);
     m_plot->xAxis2->setRange(scene.xMin, scene.xMax);
     m_plot->xAxis->setLabel(QStringLiteral("%1 channel  -  %2 BSSIDs on %3 radios")
@@ -109,6 +113,7 @@ void ChannelBandPlot::showScene(const BandScene &scene) {
                                 .arg(scene.shapes.size())
                                 .arg(scene.radioCount));
 
+    m_plot->setMinimumHeight(minimumPlotHeight(scene.best.size()));
     drawChoices();
     m_labels.clear();
     for (const BssShape &s : scene.shapes) {
@@ -131,17 +136,21 @@ void ChannelBandPlot::showScene(const BandScene &scene) {
 // the best 20 MHz channels numbered, the first the boldest; for a wider
 // width a bar over the 20 MHz channels of its best choice, with its name.
 void ChannelBandPlot::drawChoices() {
+    for (QCPAbstractItem *item : std::as_const(m_choiceItems))
+        m_plot->removeItem(item);
+    m_choiceItems.clear();
     auto yTicks = QSharedPointer<QCPAxisTickerText>::create();
     // The floor's own number would crowd the first row's name: its grid
     // line stays, unnamed.
-    for (int dBm = floorDbm; dBm <= topDbm; dBm += 20)
+    for (int dBm = floorDbm; dBm <= topDbm; dBm += m_signalStepDb)
         yTicks->addTick(dBm, dBm == floorDbm ? QString() : QString::number(dBm));
     double rowTop = floorDbm;
+    const double gap = m_rowDb / choiceRowPx; // a pixel between rows
     for (const WidthChoices &width : m_scene.best) {
-        const double top = rowTop - 1, bottom = rowTop - choiceRowDb + 1;
+        const double top = rowTop - gap, bottom = rowTop - m_rowDb + gap;
         const double middle = (top + bottom) / 2;
         yTicks->addTick(middle, QStringLiteral("%1 MHz").arg(width.widthMhz));
-        rowTop -= choiceRowDb;
+        rowTop -= m_rowDb;
         for (qsizetype rank = 0; rank < width.best.size(); ++rank) {
             const ChannelOption &o = width.best[rank];
             const bool twenty = width.widthMhz == 20;
@@ -161,6 +170,7 @@ void ChannelBandPlot::drawChoices() {
             mark->topLeft->setCoords(centre - half, top);
             mark->bottomRight->setCoords(centre + half, bottom);
             auto *text = new QCPItemText(m_plot);
+            m_choiceItems << mark << text;
             text->position->setCoords(centre, middle);
             text->setFont(QFont(font().family(), 7, QFont::Bold));
             if (twenty) {
@@ -185,6 +195,59 @@ void ChannelBandPlot::drawChoices() {
     m_plot->yAxis->setTicker(yTicks);
     m_plot->yAxis->setRange(rowTop, topDbm);
     m_plot->yAxis2->setRange(rowTop, topDbm);
+}
+
+// Room for the axes' labels, 55 px of signal and the rows of choices.
+int ChannelBandPlot::minimumPlotHeight(qsizetype rows) {
+    return 100 + int(rows) * choiceRowPx;
+}
+
+double ChannelBandPlot::rowDbFor(int plotHeightPx, qsizetype rows) {
+    const double signalSpanDb = topDbm - floorDbm;
+    // Below ~3 rows' worth of signal area the rows take what is left.
+    const double signalPx =
+        std::max<double>(plotHeightPx - double(rows) * choiceRowPx, 3.0 * choiceRowPx);
+    return choiceRowPx * signalSpanDb / signalPx;
+}
+
+// A short plot keeps its rows readable: each row its pixels, the signal axis
+// numbered every 40 dB instead of 20 when 20 dB is too few pixels apart.
+bool ChannelBandPlot::fitRows() {
+    const int heightPx = m_plot->axisRect()->height();
+    const double rowDb = rowDbFor(heightPx, m_scene.best.size());
+    const double signalPx =
+        heightPx * (topDbm - floorDbm) / (topDbm - floorDbm + rowDb * double(m_scene.best.size()));
+    const int stepDb = signalPx / (topDbm - floorDbm) * 20 < 14 ? 40 : 20;
+    if (std::abs(rowDb - m_rowDb) < 0.01 * m_rowDb && stepDb == m_signalStepDb)
+        return false;
+    m_rowDb = rowDb;
+    m_signalStepDb = stepDb;
+    drawChoices();
+    return true;
+}
+
+// Channel numbers that would run into each other are thinned: each is named
+// only if it stands clear of the last one named.
+bool ChannelBandPlot::fitTicks() {
+    const int widthPx = m_plot->axisRect()->width();
+    if (widthPx == m_tickWidthPx)
+        return false;
+    m_tickWidthPx = widthPx;
+    const QFontMetrics metrics(m_plot->xAxis->tickLabelFont());
+    const int gapPx = metrics.horizontalAdvance(QLatin1Char('0')) / 2;
+    auto xTicks = QSharedPointer<QCPAxisTickerText>::create();
+    double lastRightPx = -1e9;
+    for (const int channel : std::as_const(m_scene.tickChannels)) {
+        const QString text = QString::number(channel);
+        const double halfPx = metrics.horizontalAdvance(text) / 2.0;
+        const double px = m_plot->xAxis->coordToPixel(channel);
+        if (px - halfPx < lastRightPx + gapPx)
+            continue;
+        xTicks->addTick(channel, text);
+        lastRightPx = px + halfPx;
+    }
+    m_plot->xAxis->setTicker(xTicks);
+    return true;
 }
 
 // Strongest first, each label asks for the place just above its shape's top.

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QCPAbstractItem;
 class QCPItemText;
 class QCustomPlot;
 class QMouseEvent;
@@ -33,7 +34,12 @@ public:
 
     static constexpr int floorDbm = -100; // shapes rise from here
     static constexpr int topDbm = -20;
-    static constexpr int choiceRowDb = 8; // each width's row of best choices, below the floor
+    static constexpr int choiceRowPx = 13; // each width's row of best choices, below the floor
+
+    // How many dB a choice row spans so that it stays choiceRowPx high in a
+    // plot `plotHeightPx` high with `rows` rows, whatever the pane's height.
+    static double rowDbFor(int plotHeightPx, qsizetype rows);
+    static int minimumPlotHeight(qsizetype rows);
 
     // The labels shown, strongest network's first (hidden ones left out).
     QStringList shownLabels() const;
@@ -45,9 +51,15 @@ private:
     void configurePlot();
     qsizetype shapeIndexAt(const QPoint &pos) const;
     void drawChoices();
+    bool fitRows();  // true when the rows changed
+    bool fitTicks(); // true when the channel numbers changed
     void fitLabels();
 
     QCustomPlot *m_plot = nullptr;
     BandScene m_scene;
     QList<QCPItemText *> m_labels; // one per shape, in the scene's order
+    QList<QCPAbstractItem *> m_choiceItems;
+    double m_rowDb = 8;
+    int m_signalStepDb = 20;
+    int m_tickWidthPx = -1; // the plot width the channel numbers were thinned for
 };

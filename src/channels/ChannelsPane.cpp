@@ -31,7 +31,7 @@ ChannelsPane::ChannelsPane(const PlottingState &plotting, InterfaceProvider inte
     , m_plotting(plotting)
     , m_interface(std::move(interfaceProvider)) {
     setObjectName(QStringLiteral("channelsPane"));
-    setAutoFillBackground(true);
+    setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(
         QStringLiteral("#channelsPane { background: %1; }").arg(Theme::css(Theme::paneWhite)));
     auto *column = new QVBoxLayout(this);
@@ -47,6 +47,7 @@ ChannelsPane::ChannelsPane(const PlottingState &plotting, InterfaceProvider inte
         band.plot = new ChannelBandPlot(band.box);
         band.choices = new QLabel(band.box);
         band.choices->setTextFormat(Qt::RichText);
+        band.choices->setWordWrap(true); // a narrow window wraps, never clips
         band.choices->setStyleSheet(
             QStringLiteral("color: %1; padding-left: 8px;").arg(Theme::css(Theme::bodyText)));
         inner->addWidget(band.plot, 1);

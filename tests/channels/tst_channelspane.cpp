@@ -9,6 +9,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -80,6 +81,41 @@ private slots:
         QVERIFY2(shown.size() >= 5, qPrintable(shown.join(' ')));
         QCOMPARE(shown, strongestFirst.mid(0, shown.size()));
         QVERIFY(plot->hoverText(plot->pixelOf(6, -69.5)).startsWith("n9 "));
+    }
+
+    // A short, narrow 5 GHz plot: the width rows keep their pixels and the
+    // channel numbers are thinned until none runs into the next.
+    void shortNarrowPlotStaysReadable() {
+        PlottingState plotting;
+        ChannelsPane pane(plotting, {});
+        pane.resize(520, 200);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.showTick(
+            {record("00:00:00:00:00:01 5/36/80 -50"), record("00:00:00:00:00:02 5/100/160 -70")});
+        auto *plot = qobject_cast<QCustomPlot *>(pane.bandPlot(Band::Ghz5)->plotArea());
+        const auto rowSpacingPx = [plot] {
+            QList<double> rowsPx;
+            const QVector<QString> labels = plot->yAxis->tickVectorLabels();
+            for (qsizetype i = 0; i < labels.size(); ++i)
+                if (labels[i].endsWith("MHz"))
+                    rowsPx << plot->yAxis->coordToPixel(plot->yAxis->tickVector()[i]);
+            double least = rowsPx.size() == 4 ? 1e9 : 0;
+            for (qsizetype i = 1; i < rowsPx.size(); ++i)
+                least = std::min(least, std::abs(rowsPx[i] - rowsPx[i - 1]));
+            return least;
+        };
+        QTRY_VERIFY(rowSpacingPx() >= ChannelBandPlot::choiceRowPx - 1);
+        QTRY_VERIFY(plot->xAxis->tickVector().size() >= 4);
+        const QFontMetrics metrics(plot->xAxis->tickLabelFont());
+        const QVector<double> ticks = plot->xAxis->tickVector();
+        const QVector<QString> xLabels = plot->xAxis->tickVectorLabels();
+        for (qsizetype i = 1; i < ticks.size(); ++i)
+            QVERIFY2(plot->xAxis->coordToPixel(ticks[i]) - plot->xAxis->coordToPixel(ticks[i - 1]) >
+                         (metrics.horizontalAdvance(xLabels[i]) +
+                          metrics.horizontalAdvance(xLabels[i - 1])) /
+                             2.0,
+                     qPrintable(xLabels[i]));
     }
 };
 
