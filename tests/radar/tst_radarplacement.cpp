@@ -1,20 +1,20 @@
 #include "app/SharedInstanceClass.h"
+#include "netlist/TableFixture.h"
+#include "radar/LocateMode.h"
+#include "radar/LocatePace.h"
+#include "radar/LocateSound.h"
 #include "radar/RadarAnimation.h"
 #include "radar/RadarPlacement.h"
-#include "support/FakeInterface.h"
 
 #include <QTest>
 
 namespace {
 
-// Networks "ssid/rssi" with BSSIDs ...:00, ...:01 in list order.
+// Networks "ssid:rssi" with BSSIDs ...:01, ...:02 in list order.
 NetworkList networks(const QStringList &words) {
     NetworkList list;
-    for (const QString &word : words) {
-        const QString bssid = QString("aa:bb:cc:dd:ee:%1").arg(list.size(), 2, 10, QChar('0'));
-        list << std::make_shared<NetworkModel>(
-            makeNetwork(word.section('/', 0, 0), bssid, word.section('/', 1, 1).toInt()));
-    }
+    for (const ScanResult &n : TableFixture::networks(words))
+        list << std::make_shared<NetworkModel>(n);
     return list;
 }
 
@@ -54,6 +54,58 @@ QString plot(const NetworkList &list, int joined = -1, int located = -1) {
         list, context(RadarKind::Normal, bssid(joined), bssid(located))));
 }
 
+class FakeSound : public LocateSound {
+public:
+    int plays = 0;
+    bool load() override { return true; }
+    void play() override { ++plays; }
+    void fail() { Q_EMIT failed(); }
+};
+
+struct LocateFixture : TableFixture {
+    LocateFixture()
+        : mode(locate, plotting, prefs, &sound,
+               [this] { return cycle.removeDuplicateElements(); }) {
+        QObject::connect(&mode, &LocateMode::locatedRowMoveRequested, &cycle,
+                         &ScanCycle::setSelectedWifi);
+    }
+
+    void locateSsid(const QString &ssid) {
+        locate.locateModel = recordOf(ssid);
+        mode.locate();
+    }
+
+    // Sound timers running / the interval / sounds played so far.
+    QString soundState() const {
+        int running = 0;
+        for (const QTimer *timer : mode.findChildren<QTimer *>())
+            running += timer->isActive() ? 1 : 0;
+        return QString("%1/%2/%3")
+            .arg(running)
+            .arg(mode.soundTimerActive() ? QString::number(mode.soundIntervalMs()) : "-")
+            .arg(sound.plays);
+    }
+
+    QString order() const {
+        QStringList names;
+        for (const NetworkModelPtr &r : cycle.scanedResults())
+            names << r->ssid;
+        return names.join(' ');
+    }
+
+    // The networks the graph plots.
+    QString plotted() const {
+        QStringList names;
+        for (const NetworkModelPtr &r : plotting.plottingNetworkDictionary)
+            names << r->ssid;
+        names.sort();
+        return names.join(' ');
+    }
+
+    FakeSound sound;
+    LocateMode mode;
+};
+
 } // namespace
 
 class TestRadarPlacement : public QObject {
@@ -76,16 +128,16 @@ private Q_SLOTS:
     // never inside one. An unjoined head has no dot; a located one is yellow.
     void plots() {
         QCOMPARE(
-            plot(networks({"a/-50", "b/-60", "c/-70", "d/-80", "ABCDEFGHIJK\U0001F600x/-90"}), 0),
+            plot(networks({"a:-50", "b:-60", "c:-70", "d:-80", "ABCDEFGHIJK\U0001F600x:-90"}), 0),
             "4@300 white 10,-10 left ABCDEFGHIJK\U0001F600 | 3@255 white -140,-10 right d | "
             "2@210 white -140,-10 right c | 1@165 white -140,10 right b | 0@5 orange 5,10 left a");
-        QCOMPARE(plot(networks({"a/-50", "b/-60"})) + " / " + plot(networks({"Cafe/-60"}), -1, 0),
+        QCOMPARE(plot(networks({"a:-50", "b:-60"})) + " / " + plot(networks({"Cafe:-60"}), -1, 0),
                  "1@-67 white 5,10 left b / 0@-67 yellow 5,10 left Cafe");
     }
 
     // Marks shown, labelled ones, the last index: nothing past the 30th entry.
     void manyNetworks() {
-        const NetworkList many = networks(QStringList(31, "net/-60"));
+        const NetworkList many = networks(QStringList(31, "net:-60"));
         for (const auto &[kind, want] :
              {std::pair{RadarKind::Normal, "16 5 15"}, {RadarKind::Expanded, "30 11 29"}}) {
             const auto marks =
@@ -153,6 +205,70 @@ private Q_SLOTS:
                  "radar built, stopped: still 0 -1 0 | polling: runs 270 -1 34 | "
                  "hidden: still 270 -1 0 | sonar: runs - 15 400 | "
                  "sonar stopped: still - 15 0 | neither: still - -1 0");
+    }
+
+    void eachPaceBoundBelongsToTheSlowerRow() {
+        using LocatePace::getLocateSoundSkip;
+        QCOMPARE(QList<double>({getLocateSoundSkip(-19), getLocateSoundSkip(-20),
+                                getLocateSoundSkip(-89.5), getLocateSoundSkip(-95)}),
+                 QList<double>({0.3, 0.4, 1, 2}));
+    }
+
+    // Steps: a network's name locates it, "x" exits, "fail" breaks the sound,
+    // "off" switches the sound off, "-25" sets the located signal and ticks.
+    // After each step: running timers / interval ms / sounds played.
+    void sound() {
+        const std::tuple<QString, QString, QString> cases[] = {
+            {"Follow signal", "Near -25 -95 x", "Near:1/600/1 -25:1/400/1 -95:1/2000/1 x:0/-/1"},
+            {"Fixed", "Near fail", "Near:1/600/1 fail:0/-/1"}, // the sound fails later
+            {"Fixed", "Near -25 Far x", "Near:1/600/1 -25:1/600/1 Far:1/1000/2 x:0/-/2"},
+            {"Fixed", "Near off Far x", "Near:1/600/1 off:1/600/1 Far:0/-/1 x:0/-/1"}};
+        for (const auto &[pace, steps, states] : cases) {
+            LocateFixture f;
+            f.prefs.setValue(Preferences::locatePaceKey, pace);
+            f.hear({"Near:-45", "Far:-85"});
+            QVERIFY(f.tick());
+            QStringList got;
+            for (const QString &step : steps.split(' ')) {
+                if (step == "x")
+                    f.mode.exitLocate();
+                else if (step == "fail")
+                    f.sound.fail();
+                else if (step == "off")
+                    f.prefs.setValue(Preferences::locateSoundKey, Preferences::off);
+                else if (step.startsWith('-')) {
+                    f.locate.locateModel->rssi = step.toInt();
+                    f.mode.tick();
+                } else
+                    f.locateSsid(step);
+                got << step + ":" + f.soundState();
+            }
+            QCOMPARE(got.join(' '), states);
+        }
+    }
+
+    // The located row stays at index 1 across ticks, however weak; the graph
+    // plots it alone; the end gives back the graph's selection from before.
+    void locatedRowAndGraph() {
+        LocateFixture f;
+        f.prefs.setValue(Preferences::locateSoundKey, Preferences::off);
+        f.hear({"Home:-40", "A:-50", "B:-60", "Far:-90"}, 0);
+        QVERIFY(f.tick());
+        f.plotting.setPlotted(f.recordOf("A"), true);
+        f.plotting.setPlotted(f.recordOf("B"), true);
+        f.locateSsid("Far");
+        QStringList orders{f.order()}, plotted{f.plotted()};
+        std::get<QList<ScanResult>>(f.iface.fallback)[3].rssiValue = -95;
+        QVERIFY(f.tick());
+        orders << f.order();
+        f.mode.exitLocate();
+        f.mode.exitLocate(); // not locating any more: nothing
+        plotted << f.plotted();
+        QVERIFY(f.tick());
+        orders << f.order();
+        QCOMPARE(plotted.join(" | "), "Far | A B");
+        QCOMPARE(orders.join(" | "), "Home Far A B | Home Far A B | Home A B Far");
+        QVERIFY(!f.locate.isLocating());
     }
 };
 
