@@ -31,7 +31,7 @@ class TestChannelsPane : public QObject {
     Q_OBJECT
 
 private slots:
-    void tickHoverClickAndChannelList() {
+    void tickHoverClickChannelListAndLabels() {
         PlottingState plotting;
         ListingInterface iface;
         ChannelsPane pane(plotting, [&] { return &iface; });
@@ -56,17 +56,11 @@ private slots:
         QTest::mouseClick(plot->plotArea(), Qt::LeftButton, {}, plot->pixelOf(6, -65));
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked.first().first().toString(), "00:00:00:00:00:02");
-    }
 
-    // Ten networks on one channel a decibel apart: their labels would lie
-    // on one another, so the strongest keep theirs, stacked, and the
-    // weakest lose theirs but still answer the pointer.
-    void collidingLabelsStackStrongestFirst() {
-        PlottingState plotting;
-        ChannelsPane pane(plotting, {});
-        pane.resize(900, 400);
-        pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        // Ten networks on one channel a decibel apart: their labels would lie
+        // on one another, so the strongest keep theirs, stacked, and the
+        // weakest lose theirs but still answer the pointer. (A weaker label
+        // may find room lower down where a stronger one found none.)
         NetworkList list;
         QStringList strongestFirst;
         for (int i = 0; i < 10; ++i) {
@@ -75,11 +69,8 @@ private slots:
                                strongestFirst.last()));
         }
         pane.showTick(list);
-        ChannelBandPlot *plot = pane.bandPlot(Band::Ghz2_4);
         QTRY_VERIFY(plot->shownLabels().size() < 10); // once placed, as the plot is drawn
-        const QStringList shown = plot->shownLabels();
-        QVERIFY2(shown.size() >= 5, qPrintable(shown.join(' ')));
-        QCOMPARE(shown, strongestFirst.mid(0, shown.size()));
+        QCOMPARE(plot->shownLabels().mid(0, 5), strongestFirst.mid(0, 5));
         QVERIFY(plot->hoverText(plot->pixelOf(6, -69.5)).startsWith("n9 "));
     }
 
