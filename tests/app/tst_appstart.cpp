@@ -21,10 +21,7 @@ private Q_SLOTS:
         row("help without display", "--help", "", 0, "usage: airlume [--source");
         row("version without display", "--version", "", 0, "airlume 0.");
         row("unknown option", "--bogus", "", 2, "airlume: Unknown option 'bogus'." + usage);
-        row("unknown layout", "--layout=diagonal", "offscreen", 2,
-            "airlume: unknown layout \"diagonal\"");
         row("bad source without display", "--source=usb", "", 2, "unknown source \"usb\"");
-        row("bad source on a screen", "--source=usb", "offscreen", 2, "unknown source \"usb\"");
         row("missing scenario", "--source=scenario:/nonexistent/x.json", "offscreen", 2,
             "airlume: /nonexistent/x.json: ");
         row("no display", "", "", 1, "airlume: no display");
