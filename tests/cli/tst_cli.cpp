@@ -96,8 +96,6 @@ private Q_SLOTS:
                                             << "not a regular file" << false;
         QTest::newRow("zero ticks")
             << QStringList{"scan", two, "--ticks=0"} << 2 << "--ticks" << false;
-        QTest::newRow("bad source")
-            << QStringList{"scan", "--source=usb"} << 2 << "unknown source" << false;
         QTest::newRow("missing scenario")
             << QStringList{"scan", "--source=scenario:/nonexistent/x.json"} << 2 << "x.json"
             << false;
