@@ -200,7 +200,6 @@ private slots:
         QTest::newRow("above both") << 40.0 << -45.0 << "";
         QTest::newRow("wide only") << 46.0 << -60.0 << "";
         QTest::newRow("wide only, low") << 46.0 << -75.0 << "Wide";
-        QTest::newRow("beside both") << 60.0 << -90.0 << "";
     }
     void pointerPicksTheShapeItIsIn() {
         QFETCH(double, x);

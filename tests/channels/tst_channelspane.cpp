@@ -41,8 +41,7 @@ private slots:
         pane.showTick({record("00:00:00:00:00:01 2/1/20 -50", "Alpha"),
                        record("00:00:00:00:00:02 2/11/20 -60", "Beta")});
         ChannelBandPlot *plot = pane.bandPlot(Band::Ghz2_4);
-        QVERIFY(plot->isVisible());
-        QVERIFY(!pane.bandPlot(Band::Ghz5)->isVisible());
+        QVERIFY(plot->isVisible() && !pane.bandPlot(Band::Ghz5)->isVisible());
         // Before the adapter answers, the plan: channel 6 is the best choice.
         QVERIFY(pane.choicesText(Band::Ghz2_4).contains("<b>20 MHz:</b> 6, "));
         // Then the adapter's list, without the disabled channel 6: the free
