@@ -18,10 +18,6 @@ NetworkList networks(const QStringList &words) {
     return list;
 }
 
-QString num(qreal v) {
-    return QString::number(qRound(v * 10) / 10.0);
-}
-
 const char *colorName(RadarColor c) {
     static const char *names[] = {"orange", "yellow", "white", "grey", "light"};
     return names[int(c)];
@@ -30,6 +26,7 @@ const char *colorName(RadarColor c) {
 // "i@angle colour": plain dots; labelled ones add the label's offset from the
 // dot (lower-left corners, y up), its alignment and text.
 QString describe(const QList<RadarMark> &marks) {
+    const auto num = [](qreal v) { return QString::number(qRound(v * 10) / 10.0); };
     QStringList parts;
     for (const RadarMark &m : marks) {
         QString s = QString("%1@%2 %3").arg(m.index).arg(m.angle).arg(colorName(m.color));
@@ -256,13 +253,15 @@ private Q_SLOTS:
         QVERIFY(f.tick());
         f.plotting.setPlotted(f.recordOf("A"), true);
         f.plotting.setPlotted(f.recordOf("B"), true);
+        QSignalSpy exitShown(&f.mode, &LocateMode::exitLocateShown);
         f.locateSsid("Far");
         QStringList orders{f.order()}, plotted{f.plotted()};
         std::get<QList<ScanResult>>(f.iface.fallback)[3].rssiValue = -95;
         QVERIFY(f.tick());
         orders << f.order();
         f.mode.exitLocate();
-        f.mode.exitLocate(); // not locating any more: nothing
+        f.mode.exitLocate();           // not locating any more: nothing
+        QCOMPARE(exitShown.size(), 2); // shown, then hidden once
         plotted << f.plotted();
         QVERIFY(f.tick());
         orders << f.order();
