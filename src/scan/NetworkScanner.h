@@ -16,9 +16,23 @@ class NetworkScanner {
 public:
     using Completion =
         std::function<void(const std::optional<NetworkList> &records, const QString &error)>;
-    using HeardCompletion = std::function<void(const std::optional<NetworkList> &records,
-                                               const QString &error, const HeardScan &heard)>;
     using SignalCompletion = std::function<void(qint32 rssi)>;
+
+    // One scan before its records are made: the joined network's record, from the
+    // interface's own view, and every network heard (the joined one among them).
+    struct Scan {
+        NetworkModelPtr joined;
+        QList<ScanResult> networks;
+        // Listed already as `joined`.
+        bool isJoined(const ScanResult &network) const {
+            return !joined->bssid.isNull() && network.bssid == joined->bssid;
+        }
+        // The joined network first, then one record per other network heard.
+        NetworkList records() const;
+    };
+    // The scan, or nothing and the reason; and the scan as the interface answered it.
+    using ScanCompletion = std::function<void(const std::optional<Scan> &scan, const QString &error,
+                                              const HeardScan &heard)>;
 
     explicit NetworkScanner(WirelessInterface &iface);
 
@@ -26,8 +40,10 @@ public:
     // this call, not at all once `context` is gone): the records, or nothing
     // and the reason after a scan error (which is logged).
     void getAvailableNetworks(QObject *context, Completion completion);
-    // The same, also handing over the scan as the interface answered it.
-    void getAvailableNetworksHeard(QObject *context, HeardCompletion completion);
+    // Scans, answering like getAvailableNetworks with the scan itself, so that a
+    // caller that keeps records from earlier scans makes only those of radios it
+    // has not met; also hands over the scan as the interface answered it.
+    void scanNetworks(QObject *context, ScanCompletion completion);
 
     // The RSSI (dBm) of the target in the interface's current results, read
     // without starting a scan, matched by SSID, BSSID and channel; 0 when it
