@@ -8,25 +8,6 @@
 NetworkScanner::NetworkScanner(WirelessInterface &iface)
     : m_iface(iface) {}
 
-void NetworkScanner::getAvailableNetworks(QObject *context, Completion completion) {
-    scanNetworks(context,
-                 [completion = std::move(completion)](const std::optional<Scan> &scan,
-                                                      const QString &error, const HeardScan &) {
-                     completion(scan ? std::optional(scan->records()) : std::nullopt, error);
-                 });
-}
-
-NetworkList NetworkScanner::Scan::records() const {
-    NetworkList records;
-    records.reserve(networks.size() + 1);
-    records.append(joined);
-    for (const ScanResult &network : networks) {
-        if (!isJoined(network))
-            records.append(std::make_shared<NetworkModel>(network));
-    }
-    return records;
-}
-
 void NetworkScanner::scanNetworks(QObject *context, ScanCompletion completion) {
     WirelessInterface *iface = &m_iface;
     // The answer runs after the interface has taken in the scan, so the joined
