@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/AdapterList.h"
 #include "scan/source/SourceOption.h"
 
 #include <QObject>
@@ -7,7 +8,6 @@
 #include <functional>
 #include <memory>
 
-class AdapterList;
 class WirelessInterface;
 
 // The Wi-Fi interface the window scans: opened from --source at start-up and

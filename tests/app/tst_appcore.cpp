@@ -3,11 +3,11 @@
 #include "app/InterfaceSource.h"
 #include "app/NetworkExport.h"
 #include "netlist/CsvExport.h"
-#include "scan/AdapterList.h"
 #include "scan/ScanResult.h"
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
 #include "support/FakeInterface.h"
+#include "support/FakeSources.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -18,21 +18,6 @@ namespace {
 
 const char *kindNames[] = {"auto", "nl80211", "scenario"};
 
-// Answers each listing later with the names given.
-struct ListedAdapters : AdapterList {
-    QStringList listed;
-    void refresh() override {
-        QMetaObject::invokeMethod(
-            this, [this] { take(listed); }, Qt::QueuedConnection);
-    }
-};
-
-std::unique_ptr<AdapterList> listing(const QStringList &names) {
-    auto list = std::make_unique<ListedAdapters>();
-    list->listed = names;
-    return list;
-}
-
 // Stands for openSource, and for openSourceLater with the same answer given later: real
 // adapters are fakes named like the request; "wlan-broken" refuses; auto finds no radio and
 // falls back to a scenario.
@@ -40,37 +25,27 @@ struct Sources {
     QStringList calls;
     InterfaceSource source;
 
-    std::unique_ptr<WirelessInterface> open(const SourceOption &option, QString *error,
-                                            QString *note) {
-        calls << QLatin1String(kindNames[int(option.kind)]) + ':' + option.argument;
-        if (option.kind != SourceOption::Kind::Nl80211) {
-            if (option.kind == SourceOption::Kind::Auto)
-                *note = QStringLiteral("no Wi-Fi interface found; playing the demo");
-            return ScenarioJson::play({ScenarioJson::scan({"A:-50"})});
-        }
-        if (option.argument == QLatin1String("wlan-broken")) {
-            *error = QStringLiteral("interface is down");
-            return nullptr;
-        }
-        auto fake = std::make_unique<FakeInterface>();
-        fake->name = option.argument;
-        return fake;
+    InterfaceSource::Opener opener() {
+        return [this](const SourceOption &option, QString *error, bool *,
+                      QString *note) -> std::unique_ptr<WirelessInterface> {
+            calls << QLatin1String(kindNames[int(option.kind)]) + ':' + option.argument;
+            if (option.kind != SourceOption::Kind::Nl80211) {
+                if (option.kind == SourceOption::Kind::Auto)
+                    *note = QStringLiteral("no Wi-Fi interface found; playing the demo");
+                return ScenarioJson::play({ScenarioJson::scan({"A:-50"})});
+            }
+            if (option.argument == QLatin1String("wlan-broken")) {
+                *error = QStringLiteral("interface is down");
+                return nullptr;
+            }
+            auto fake = std::make_unique<FakeInterface>();
+            fake->name = option.argument;
+            return fake;
+        };
     }
 
     explicit Sources(const QString &opened, QStringList listed = {})
-        : source([this](const SourceOption &option, QString *error, bool *,
-                        QString *note) { return open(option, error, note); },
-                 [this](const SourceOption &option, QObject *context, SourceOpened done) {
-                     QMetaObject::invokeMethod(
-                         context,
-                         [this, option, done] {
-                             QString error, note;
-                             std::unique_ptr<WirelessInterface> iface = open(option, &error, &note);
-                             done(std::move(iface), error);
-                         },
-                         Qt::QueuedConnection);
-                 },
-                 listing(listed)) {
+        : source(opener(), answerLater(opener()), ListedAdapters::of(listed)) {
         QString error;
         bool usageError = false;
         QSignalSpy adapters(&source, &InterfaceSource::adaptersChanged);

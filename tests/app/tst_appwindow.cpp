@@ -25,6 +25,7 @@
 #include "shell/PanelEntryButton.h"
 #include "shell/ToolbarStrip.h"
 #include "support/FakeInterface.h"
+#include "support/FakeSources.h"
 
 #include <QApplication>
 #include <QFile>
@@ -124,18 +125,18 @@ void TestAppWindow::init() {
     m_powerRefusal.clear();
     m_reloads.clear();
     m_scans = {scan({"A:-40"})};
-    m_source = std::make_unique<InterfaceSource>(
-        [this](const SourceOption &option, QString *, bool *,
-               QString *) -> std::unique_ptr<WirelessInterface> {
-            m_opened << option.argument;
-            if (option.kind != SourceOption::Kind::Nl80211)
-                return ScenarioJson::play(m_scans);
-            auto fake = std::make_unique<FakeInterface>();
-            fake->name = option.argument;
-            fake->powerRefusal = m_powerRefusal;
-            return fake;
-        },
-        [] { return QStringList{QStringLiteral("wlan9")}; });
+    const InterfaceSource::Opener opener = [this](const SourceOption &option, QString *, bool *,
+                                                  QString *) -> std::unique_ptr<WirelessInterface> {
+        m_opened << option.argument;
+        if (option.kind != SourceOption::Kind::Nl80211)
+            return ScenarioJson::play(m_scans);
+        auto fake = std::make_unique<FakeInterface>();
+        fake->name = option.argument;
+        fake->powerRefusal = m_powerRefusal;
+        return fake;
+    };
+    m_source = std::make_unique<InterfaceSource>(opener, answerLater(opener),
+                                                 ListedAdapters::of({QStringLiteral("wlan9")}));
 }
 
 void TestAppWindow::cleanup() {
@@ -465,6 +466,7 @@ void TestAppWindow::powerButtonFollowsTheAdapter() {
     m_powerRefusal = QStringLiteral("not permitted");
     m_window->preferences().setValue(Preferences::adapterKey, QStringLiteral("wlan9"));
     m_window->settingsChanged();
+    runJobsUntil([&] { return m_source->adapterInUse() == "wlan9"; });
     QTest::mouseClick(power, Qt::LeftButton);
     runJobsUntil([&] { return !m_window->statusBar()->currentMessage().isEmpty(); });
     QCOMPARE(m_window->statusBar()->currentMessage(), "Wi-Fi power change refused: not permitted");
@@ -476,9 +478,10 @@ void TestAppWindow::settingsChangeSwitchesAdapter() {
     runJobsUntil([&] { return m_reloads.size() == 2; });
     m_window->preferences().setValue(Preferences::adapterKey, QStringLiteral("wlan9"));
     m_window->settingsChanged();
+    QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated"); // until wlan9 is open
+    runJobsUntil([&] { return m_source->adapterInUse() == "wlan9" && m_reloads.size() >= 3; });
     QCOMPARE(m_opened.join(' '), "/flat.json wlan9");
     QCOMPARE(m_window->windowTitle(), "Airlume \u2014 wlan9");
-    runJobsUntil([&] { return m_reloads.size() == 3; });
     QCOMPARE(m_reloads.constLast(), "rows=1 timer=on"); // A has not aged out yet
 }
 
