@@ -2,14 +2,18 @@
 
 #include "AppLog.h"
 #include "scan/WirelessInterface.h"
-#include "scan/nl80211/Nl80211Interface.h"
+#include "scan/nl80211/Nl80211AdapterList.h"
 #include "scan/sim/SimulatedInterface.h"
 
-InterfaceSource::InterfaceSource(Opener opener, Lister lister, QObject *parent)
+InterfaceSource::InterfaceSource(Opener opener, Switcher switcher,
+                                 std::unique_ptr<AdapterList> adapterList, QObject *parent)
     : QObject(parent)
     , m_opener(opener ? std::move(opener) : Opener(openSource))
-    , m_lister(lister ? std::move(lister) : Lister(nl80211InterfaceNames))
-    , m_scenarioPath(SimulatedInterface::demoScenarioPath()) {}
+    , m_switcher(switcher ? std::move(switcher) : Switcher(openSourceLater))
+    , m_adapterList(adapterList ? std::move(adapterList) : std::make_unique<Nl80211AdapterList>())
+    , m_scenarioPath(SimulatedInterface::demoScenarioPath()) {
+    connect(m_adapterList.get(), &AdapterList::changed, this, &InterfaceSource::adaptersChanged);
+}
 
 InterfaceSource::~InterfaceSource() = default;
 
@@ -20,6 +24,7 @@ bool InterfaceSource::open(const SourceOption &source, QString *error, bool *usa
     m_current = m_opener(source, error, usageError, &m_note);
     if (!m_note.isEmpty())
         qCInfo(lcApp).noquote() << m_note;
+    refreshAdapters();
     return m_current != nullptr;
 }
 
@@ -34,12 +39,16 @@ QString InterfaceSource::adapterInUse() const {
 }
 
 QStringList InterfaceSource::adapters() const {
-    QStringList names = m_lister();
+    QStringList names = m_adapterList->names();
     const QString inUse = adapterInUse();
     if (!inUse.isEmpty() && inUse != simulatedAdapter && !names.contains(inUse))
         names.prepend(inUse);
     names.append(simulatedAdapter);
     return names;
+}
+
+void InterfaceSource::refreshAdapters() {
+    m_adapterList->refresh();
 }
 
 QString InterfaceSource::windowTitle() const {
@@ -61,39 +70,26 @@ SourceOption InterfaceSource::optionFor(const QString &adapter) const {
     return option;
 }
 
-bool InterfaceSource::applyAdapterChoice(const QString &choice) {
+void InterfaceSource::applyAdapterChoice(const QString &choice) {
+    const quint64 serial = ++m_choice;
     if (choice.isEmpty() || choice == adapterInUse())
-        return false;
-    QString error;
-    bool usageError = false;
-    QString note;
-    std::unique_ptr<WirelessInterface> opened =
-        m_opener(optionFor(choice), &error, &usageError, &note);
-    if (!opened) {
-        const QString reason = QStringLiteral("Cannot use adapter %1: %2").arg(choice, error);
-        qCWarning(lcApp).noquote() << reason;
-        Q_EMIT adapterRefused(reason);
-        return false;
-    }
-    m_retired = std::move(m_current);
-    m_current = std::move(opened);
-    m_note.clear();
-    qCInfo(lcApp).noquote() << "adapter:" << adapterInUse();
-    Q_EMIT interfaceChanged();
-    return true;
-}
-
-QStringList InterfaceSource::nl80211InterfaceNames() {
-    QString error;
-    QStringList names;
-    const auto entries = Nl80211Interface::listInterfaces(&error);
-    if (!entries) {
-        qCInfo(lcApp).noquote() << "no Wi-Fi interfaces listed:" << error;
-        return names;
-    }
-    for (const nl80211::InterfaceEntry &entry : *entries) {
-        if (!entry.name.isEmpty() && !names.contains(entry.name))
-            names.append(entry.name);
-    }
-    return names;
+        return;
+    m_switcher(
+        optionFor(choice), this,
+        [this, choice, serial](std::unique_ptr<WirelessInterface> opened, const QString &error) {
+            if (serial != m_choice)
+                return; // another choice came since
+            if (!opened) {
+                const QString reason =
+                    QStringLiteral("Cannot use adapter %1: %2").arg(choice, error);
+                qCWarning(lcApp).noquote() << reason;
+                Q_EMIT adapterRefused(reason);
+                return;
+            }
+            m_retired = std::move(m_current);
+            m_current = std::move(opened);
+            m_note.clear();
+            qCInfo(lcApp).noquote() << "adapter:" << adapterInUse();
+            Q_EMIT interfaceChanged();
+        });
 }

@@ -224,6 +224,11 @@ NetworkList ViewController::tableRows() const {
 
 void ViewController::wireSource() {
     connect(&m_source, &InterfaceSource::interfaceChanged, this, &ViewController::showInterface);
+    // An adapter chosen in the settings opens after the settings' own tick: scanned at once.
+    connect(&m_source, &InterfaceSource::interfaceChanged, this, [this] {
+        if (m_cycle->polling())
+            m_cycle->refresh();
+    });
     connect(&m_source, &InterfaceSource::adapterRefused, this,
             [this](const QString &reason) { statusBar()->showMessage(reason, 15000); });
 }
@@ -387,9 +392,13 @@ void ViewController::runMenuAction(MenuAction action) {
 
 void ViewController::settingsAction() {
     qCInfo(lcApp) << "settings";
+    // The adapters as last listed; a listing asked for now updates the box when it answers.
     SettingsViewController dialog(m_prefs, m_source.adapters(), m_source.adapterInUse(), this);
     connect(&dialog, &SettingsViewController::SettingsChanged, this,
             &ViewController::settingsChanged);
+    connect(&m_source, &InterfaceSource::adaptersChanged, &dialog,
+            [this, &dialog] { dialog.setAdapters(m_source.adapters()); });
+    m_source.refreshAdapters();
     dialog.exec();
 }
 

@@ -8,15 +8,7 @@
 NetworkScanner::NetworkScanner(WirelessInterface &iface)
     : m_iface(iface) {}
 
-void NetworkScanner::getAvailableNetworks(QObject *context, Completion completion) {
-    getAvailableNetworksHeard(
-        context, [completion = std::move(completion)](const std::optional<NetworkList> &records,
-                                                      const QString &error, const HeardScan &) {
-            completion(records, error);
-        });
-}
-
-void NetworkScanner::getAvailableNetworksHeard(QObject *context, HeardCompletion completion) {
+void NetworkScanner::scanNetworks(QObject *context, ScanCompletion completion) {
     WirelessInterface *iface = &m_iface;
     // The answer runs after the interface has taken in the scan, so the joined
     // network read from it describes the same moment as the networks.
@@ -34,18 +26,8 @@ void NetworkScanner::getAvailableNetworksHeard(QObject *context, HeardCompletion
                 return;
             }
             heard.link = iface->joinedLink();
-            auto joined = std::make_shared<NetworkModel>(*iface);
-            const QString joinedBssid = joined->bssid;
-            NetworkList records;
-            records.reserve(outcome.networks->size() + 1);
-            records.append(std::move(joined));
-            for (const ScanResult &network : *outcome.networks) {
-                // The joined network is already listed from the interface's own view.
-                if (!joinedBssid.isNull() && network.bssid == joinedBssid)
-                    continue;
-                records.append(std::make_shared<NetworkModel>(network));
-            }
-            completion(records, QString(), heard);
+            completion(Scan{std::make_shared<NetworkModel>(*iface), *outcome.networks}, QString(),
+                       heard);
         });
 }
 

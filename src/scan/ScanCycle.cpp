@@ -71,9 +71,9 @@ void ScanCycle::scanForAvailableNetworks() {
             return;
         }
         m_scanningOn = iface;
-        NetworkScanner(*iface).getAvailableNetworksHeard(
-            this, [this, serial](const std::optional<NetworkList> &list, const QString &error,
-                                 const HeardScan &heard) {
+        NetworkScanner(*iface).scanNetworks(
+            this, [this, serial](const std::optional<NetworkScanner::Scan> &list,
+                                 const QString &error, const HeardScan &heard) {
                 // An answer from an interface replaced since is not this tick's.
                 if (serial != m_scanSerial)
                     return;
@@ -85,7 +85,7 @@ void ScanCycle::scanForAvailableNetworks() {
     });
 }
 
-void ScanCycle::merge(const std::optional<NetworkList> &scanned, const HeardScan &heard) {
+void ScanCycle::merge(const std::optional<NetworkScanner::Scan> &scanned, const HeardScan &heard) {
     ++m_counter;
     m_nameGroups = {}; // signals change: the strongest of each name is found afresh
     // A failed scan still counts: every known network misses it.
@@ -137,25 +137,41 @@ NetworkList ScanCycle::strongestFirst(const NetworkList &records) {
     return sorted;
 }
 
-void ScanCycle::mergeRecords(const NetworkList &scanned) {
-    for (const NetworkModelPtr &record : scanned) {
-        // A record without a BSSID names no radio (the interface while not
-        // joined); keeping it would pile up blank rows.
-        if (record->bssid.isNull())
-            continue;
-        const auto known = m_byBssid.constFind(record->bssid);
-        if (known != m_byBssid.constEnd()) {
-            (*known)->rssi = record->rssi;
-            (*known)->availableCount = m_counter;
-            // The announced load is a live measure, like the signal.
-            (*known)->stationCount = record->stationCount;
-            (*known)->channelUtilisation = record->channelUtilisation;
-        } else {
-            record->availableCount = m_counter;
-            m_netWorkList5Poll.append(record);
-            m_byBssid.insert(record->bssid, record);
-        }
+// A radio met before only takes the live measures, so its record is made only
+// when it is new: the scan's records are made here, one by one, rather than
+// all at once.
+void ScanCycle::mergeRecords(const NetworkScanner::Scan &scanned) {
+    const NetworkModel &joined = *scanned.joined;
+    mergeRecord(joined.bssid, {joined.rssi, joined.stationCount, joined.channelUtilisation},
+                [&] { return scanned.joined; });
+    for (const ScanResult &network : scanned.networks) {
+        if (!scanned.isJoined(network))
+            mergeRecord(network.bssid,
+                        {network.rssiValue, network.stationCount, network.channelUtilisation},
+                        [&] { return std::make_shared<NetworkModel>(network); });
     }
+}
+
+void ScanCycle::mergeRecord(const QString &bssid, const LiveMeasures &live,
+                            const std::function<NetworkModelPtr()> &make) {
+    // A record without a BSSID names no radio (the interface while not
+    // joined); keeping it would pile up blank rows.
+    if (bssid.isNull())
+        return;
+    const auto known = m_byBssid.constFind(bssid);
+    if (known != m_byBssid.constEnd()) {
+        NetworkModel &record = **known;
+        record.rssi = live.rssi;
+        record.availableCount = m_counter;
+        // The announced load is a live measure, like the signal.
+        record.stationCount = live.stationCount;
+        record.channelUtilisation = live.channelUtilisation;
+        return;
+    }
+    NetworkModelPtr record = make();
+    record->availableCount = m_counter;
+    m_netWorkList5Poll.append(record);
+    m_byBssid.insert(bssid, std::move(record));
 }
 
 NetworkList ScanCycle::countMisses() {

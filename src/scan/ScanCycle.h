@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NetworkModel.h"
+#include "NetworkScanner.h"
 #include "ScanTick.h"
 
 #include <QHash>
@@ -77,9 +78,17 @@ Q_SIGNALS:
 
 private:
     void queuePlotJob();
-    void merge(const std::optional<NetworkList> &scanned, const HeardScan &heard);
+    void merge(const std::optional<NetworkScanner::Scan> &scanned, const HeardScan &heard);
     static NetworkList strongestFirst(const NetworkList &records);
-    void mergeRecords(const NetworkList &scanned);
+    void mergeRecords(const NetworkScanner::Scan &scanned);
+    // What a known radio takes from each scan.
+    struct LiveMeasures {
+        qint64 rssi = 0;
+        int stationCount = -1;
+        int channelUtilisation = -1;
+    };
+    void mergeRecord(const QString &bssid, const LiveMeasures &live,
+                     const std::function<NetworkModelPtr()> &make);
     NetworkList countMisses();
     void removeAged(const NetworkList &aged);
     // Per name (SSID) of the display list: its strongest record.

@@ -12,15 +12,7 @@ void WirelessInterface::scanForNetworks(QObject *context, Answer done) {
                done = std::move(done)](const ScanOutcome &outcome) {
         if (!self)
             return;
-        ReadStatistics statistics;
-        statistics.dropped = outcome.dropped;
-        statistics.readUs = outcome.readUs;
-        if (outcome.networks) {
-            statistics.heard.reserve(outcome.networks->size());
-            for (const ScanResult &network : *outcome.networks)
-                statistics.heard.append(network.bssid);
-        }
-        self->m_statistics = std::move(statistics);
+        self->m_lastScan = outcome;
         if (guard)
             done(outcome);
     });
@@ -44,4 +36,16 @@ std::optional<JoinedLink> WirelessInterface::joinedLink() const {
     if (joined.isNull())
         return std::nullopt;
     return JoinedLink{ssid(), joined, wlanChannel(), rssiValue(), activePHYMode(), security()};
+}
+
+ReadStatistics WirelessInterface::readStatistics() const {
+    ReadStatistics statistics;
+    statistics.dropped = m_lastScan.dropped;
+    statistics.readUs = m_lastScan.readUs;
+    if (m_lastScan.networks) {
+        statistics.heard.reserve(m_lastScan.networks->size());
+        for (const ScanResult &network : *m_lastScan.networks)
+            statistics.heard.append(network.bssid);
+    }
+    return statistics;
 }

@@ -93,8 +93,9 @@ public:
     using ChannelsAnswer = std::function<void(const AdapterChannels &)>;
     virtual void readAdapterChannels(QObject *context, ChannelsAnswer done);
 
-    // Of the last scan answered (not of readCurrentNetworks).
-    ReadStatistics readStatistics() const { return m_statistics; }
+    // Of the last scan answered (not of readCurrentNetworks); made when asked, as
+    // only tracing asks.
+    ReadStatistics readStatistics() const;
 
     // The adapter's power as last known; cheap.
     virtual bool powered() const = 0;
@@ -117,5 +118,5 @@ protected:
     virtual void startRead(Answer answer) = 0;
 
 private:
-    ReadStatistics m_statistics;
+    ScanOutcome m_lastScan; // its network list is shared with the answer, not copied
 };

@@ -97,6 +97,14 @@ QWidget *SettingsViewController::buildButtons() {
     return row;
 }
 
+void SettingsViewController::setAdapters(const QStringList &adapters) {
+    QComboBox *box = m_boxes.value(SettingsForm::Box::Adapter);
+    const QString chosen = box->currentText();
+    box->clear();
+    box->addItems(SettingsForm::items(SettingsForm::Box::Adapter, adapters));
+    box->setCurrentIndex(box->findText(chosen));
+}
+
 // Stored, closed and announced on every OK, changed or not.
 void SettingsViewController::OKButton() {
     QHash<SettingsForm::Box, QString> chosen;

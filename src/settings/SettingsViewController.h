@@ -18,6 +18,8 @@ public:
                            const QString &adapterInUse, QWidget *parent = nullptr);
 
     QComboBox *comboBox(SettingsForm::Box box) const { return m_boxes.value(box); }
+    // Offers these adapters instead, keeping the one chosen while it is among them.
+    void setAdapters(const QStringList &adapters);
 
 public Q_SLOTS:
     void OKButton();

@@ -11,6 +11,7 @@
 #include "settings/PreferenceStore.h"
 #include "settings/Preferences.h"
 #include "support/FakeInterface.h"
+#include "support/FakeSources.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -23,35 +24,42 @@ namespace {
 
 const char *kindNames[] = {"auto", "nl80211", "scenario"};
 
-// Stands for openSource: real adapters are fakes named like the request;
-// "wlan-broken" refuses; auto finds no radio and falls back to a scenario.
+// Stands for openSource, and for openSourceLater with the same answer given later: real
+// adapters are fakes named like the request; "wlan-broken" refuses; auto finds no radio and
+// falls back to a scenario.
 struct Sources {
     QStringList calls;
     InterfaceSource source;
 
+    InterfaceSource::Opener opener() {
+        return [this](const SourceOption &option, QString *error, bool *,
+                      QString *note) -> std::unique_ptr<WirelessInterface> {
+            calls << QLatin1String(kindNames[int(option.kind)]) + ':' + option.argument;
+            if (option.kind != SourceOption::Kind::Nl80211) {
+                if (option.kind == SourceOption::Kind::Auto)
+                    *note = QStringLiteral("no Wi-Fi interface found; playing the demo");
+                return ScenarioJson::play({ScenarioJson::scan({"A:-50"})});
+            }
+            if (option.argument == QLatin1String("wlan-broken")) {
+                *error = QStringLiteral("interface is down");
+                return nullptr;
+            }
+            auto fake = std::make_unique<FakeInterface>();
+            fake->name = option.argument;
+            return fake;
+        };
+    }
+
     explicit Sources(const QString &opened, QStringList listed = {})
-        : source(
-              [this](const SourceOption &option, QString *error, bool *,
-                     QString *note) -> std::unique_ptr<WirelessInterface> {
-                  calls << QLatin1String(kindNames[int(option.kind)]) + ':' + option.argument;
-                  if (option.kind != SourceOption::Kind::Nl80211) {
-                      if (option.kind == SourceOption::Kind::Auto)
-                          *note = QStringLiteral("no Wi-Fi interface found; playing the demo");
-                      return ScenarioJson::play({ScenarioJson::scan({"A:-50"})});
-                  }
-                  if (option.argument == QLatin1String("wlan-broken")) {
-                      *error = QStringLiteral("interface is down");
-                      return nullptr;
-                  }
-                  auto fake = std::make_unique<FakeInterface>();
-                  fake->name = option.argument;
-                  return fake;
-              },
-              [listed] { return listed; }) {
+        : source(opener(), answerLater(opener()), ListedAdapters::of(listed)) {
         QString error;
         bool usageError = false;
+        QSignalSpy adapters(&source, &InterfaceSource::adaptersChanged);
         if (!source.open(*SourceOption::parse(opened, &error), &error, &usageError))
             qFatal("cannot open %s", qPrintable(opened));
+        // Opening lists the adapters without waiting for the answer.
+        if (source.adapters().size() > 2 || (!listed.isEmpty() && !adapters.wait()))
+            qFatal("the adapters were listed at once, or never");
     }
     QString described() const {
         return QStringList{source.adapterInUse(), source.windowTitle(), "note=" + source.note(),
@@ -161,6 +169,10 @@ void TestAppCore::source_data() {
     row("a refused adapter keeps the current", "nl80211:wlan0", "", "wlan-broken",
         "wlan0|Airlume \u2014 wlan0|note=|wlan0,Simulated|nl80211:wlan0 nl80211:wlan-broken|0|"
         "Cannot use adapter wlan-broken: interface is down");
+    // "+": chosen again before the last choice has opened.
+    row("a later choice wins over one still opening", "nl80211:wlan0", "", "wlan-broken+wlan7",
+        "wlan7|Airlume \u2014 wlan7|note=|wlan7,Simulated|nl80211:wlan0 nl80211:wlan-broken "
+        "nl80211:wlan7|1|");
 }
 
 void TestAppCore::source() {
@@ -174,8 +186,13 @@ void TestAppCore::source() {
     QSignalSpy refused(&s.source, &InterfaceSource::adapterRefused);
     if (described.contains("Cannot"))
         QTest::ignoreMessage(QtWarningMsg, qPrintable(described.section('|', -1)));
-    for (const QString &choice : choices.split(' '))
-        s.source.applyAdapterChoice(choice);
+    for (const QString &choice : choices.split(' ')) {
+        WirelessInterface *now = s.source.current();
+        for (const QString &quick : choice.split('+'))
+            s.source.applyAdapterChoice(quick);
+        QCOMPARE(s.source.current(), now); // nothing changes before the opening answers
+        QCoreApplication::processEvents();
+    }
     QCOMPARE(s.source.current() == before, changed.isEmpty());
     QCOMPARE(s.described() + '|' + QString::number(changed.count()) + '|' +
                  (refused.isEmpty() ? QString() : refused.at(0).at(0).toString()),

@@ -25,6 +25,7 @@
 #include "shell/PanelEntryButton.h"
 #include "shell/ToolbarStrip.h"
 #include "support/FakeInterface.h"
+#include "support/FakeSources.h"
 
 #include <QApplication>
 #include <QFile>
@@ -128,18 +129,18 @@ void TestAppWindow::init() {
     m_powerRefusal.clear();
     m_reloads.clear();
     m_scans = {scan({"A:-40"})};
-    m_source = std::make_unique<InterfaceSource>(
-        [this](const SourceOption &option, QString *, bool *,
-               QString *) -> std::unique_ptr<WirelessInterface> {
-            m_opened << option.argument;
-            if (option.kind != SourceOption::Kind::Nl80211)
-                return ScenarioJson::play(m_scans);
-            auto fake = std::make_unique<FakeInterface>();
-            fake->name = option.argument;
-            fake->powerRefusal = m_powerRefusal;
-            return fake;
-        },
-        [] { return QStringList{QStringLiteral("wlan9")}; });
+    const InterfaceSource::Opener opener = [this](const SourceOption &option, QString *, bool *,
+                                                  QString *) -> std::unique_ptr<WirelessInterface> {
+        m_opened << option.argument;
+        if (option.kind != SourceOption::Kind::Nl80211)
+            return ScenarioJson::play(m_scans);
+        auto fake = std::make_unique<FakeInterface>();
+        fake->name = option.argument;
+        fake->powerRefusal = m_powerRefusal;
+        return fake;
+    };
+    m_source = std::make_unique<InterfaceSource>(opener, answerLater(opener),
+                                                 ListedAdapters::of({QStringLiteral("wlan9")}));
 }
 
 void TestAppWindow::cleanup() {
@@ -443,9 +444,11 @@ void TestAppWindow::powerButtonFollowsTheAdapter() {
     m_powerRefusal = QStringLiteral("not permitted");
     m_window->preferences().setValue(Preferences::adapterKey, QStringLiteral("wlan9"));
     m_window->settingsChanged();
+    // The adapter opens off the UI thread: the window keeps its source until then.
+    QCOMPARE(m_window->windowTitle(), "Airlume \u2014 Simulated");
+    runJobsUntil([&] { return m_source->adapterInUse() == "wlan9" && m_reloads.size() >= 5; });
     QCOMPARE(m_opened.join(' ') + ' ' + m_window->windowTitle(),
              "/flat.json wlan9 Airlume \u2014 wlan9");
-    runJobsUntil([&] { return m_reloads.size() == 5; });
     QCOMPARE(m_reloads.constLast(), "rows=1 timer=on");
     QTest::mouseClick(power, Qt::LeftButton);
     runJobsUntil([&] { return !m_window->statusBar()->currentMessage().isEmpty(); });

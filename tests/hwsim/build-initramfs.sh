@@ -2,8 +2,8 @@
 # build-initramfs.sh OUT CLI [GUEST_DIR] - a small initramfs for the hwsim test:
 # busybox-static, the mac80211_hwsim module closure (decompressed, re-indexed),
 # the regulatory database, hostapd, hostapd_cli, iw, wpa_supplicant, wpa_cli,
-# iproute2's ip, airlume-cli, every shared library those need (from ldd), and
-# the guest scripts. The kernel version goes to OUT.kver.
+# iproute2's ip, airlume-cli and its NetworkManager plugin, every shared library those
+# need (from ldd), and the guest scripts. The kernel version goes to OUT.kver.
 set -euo pipefail
 
 OUT=${1:?usage: build-initramfs.sh OUT CLI [GUEST_DIR]}
@@ -57,10 +57,16 @@ for b in hostapd hostapd_cli iw wpa_supplicant wpa_cli ip; do
     copy_elf "$p"
 done
 copy "$CLI" /usr/bin/airlume-cli
-out=$(ldd "$CLI") || die "ldd $CLI failed"
-! grep -q 'not found' <<<"$out" || die "unresolved libraries of $CLI"
-for lib in $(awk '$2=="=>" && $3 ~ /^\// {print $3} $1 ~ /^\// {print $1}' <<<"$out"); do
-    [ -e "$STAGE$lib" ] || copy "$lib" "$lib"
+# The NetworkManager plugin, where an installed airlume-cli looks for it, with QtDBus under it.
+PLUGIN=$(dirname "$CLI")/../scan/networkmanager/airlume-networkmanager.so
+[ -e "$PLUGIN" ] || die "no NetworkManager plugin beside the build of $CLI ($PLUGIN)"
+copy "$PLUGIN" /usr/lib/airlume/airlume-networkmanager.so
+for elf in "$CLI" "$PLUGIN"; do
+    out=$(ldd "$elf") || die "ldd $elf failed"
+    ! grep -q 'not found' <<<"$out" || die "unresolved libraries of $elf"
+    for lib in $(awk '$2=="=>" && $3 ~ /^\// {print $3} $1 ~ /^\// {print $1}' <<<"$out"); do
+        [ -e "$STAGE$lib" ] || copy "$lib" "$lib"
+    done
 done
 
 # mac80211_hwsim and the crypto modules mac80211 loads for CCMP/GCMP/BIP.

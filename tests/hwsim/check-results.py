@@ -226,6 +226,10 @@ def main():
                   f"parsing the same table: median {read_ms:.2f} ms over {len(reads)} ticks "
                   f"(ratio {read_ms / iw_ms:.3f}); whole airlume-cli process incl. Qt start-up "
                   f"{cli_ms:.1f} ms (ratio {cli_ms / iw_ms:.2f})")
+        if "version_total_s" in head:
+            floor_ms = float(head["version_total_s"]) * 1000 / runs
+            print(f"bench: `airlume-cli --version` (loading Qt, no scan) {floor_ms:.1f} ms per run "
+                  f"(ratio {floor_ms / iw_ms:.2f})")
 
     print(f"{passed} passed, {failed} failed")
 

@@ -60,7 +60,7 @@ private Q_SLOTS:
             *m_prefs);
     }
 
-    // Merging keeps the first record: only rssi and the counters change, a failed scan counts
+    // Merging keeps the first record: only rssi, load and the counters change, a failed scan counts
     // too, and the idle interface's record (no BSSID) is never merged. A record names its
     // network's weakest security (the scanned WPA/WPA2 texts keep their trailing blank);
     // -100 dBm is the noise floor, -99 is not.
@@ -72,20 +72,22 @@ private Q_SLOTS:
         const NetworkModelPtr first = m_cycle->netWorkList5Poll().value(0);
         QVERIFY(first);
         first->vendor = QStringLiteral("Acme");
-        m_iface->queueScan({makeNetwork("A-renamed", "aa:bb:cc:dd:ee:01", -63, 149, Band::Ghz5)});
+        heard = {makeNetwork("A-renamed", "aa:bb:cc:dd:ee:01", -63, 149, Band::Ghz5)};
+        heard[0].stationCount = 7;
+        m_iface->queueScan(heard);
         m_iface->queueError("busy");
         QVERIFY(tick() && tick());
         QCOMPARE(names(m_cycle->netWorkList5Poll(), true), "01 02");
         QCOMPARE(m_cycle->netWorkList5Poll().first(), first);
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5/%6 %7|%8|")
                          .arg(first->ssid, first->vendor)
-                         .arg(first->rssi)
+                         .arg(QStringLiteral("%1/%2").arg(first->rssi).arg(first->stationCount))
                          .arg(first->channel)
                          .arg(first->availableCount)
                          .arg(m_cycle->counter())
                          .arg(first->security, first->networkType) +
                      m_cycle->netWorkList5Poll().last()->networkType,
-                 "A Acme -63 6 3/4 WPA/WPA2 Enterprise |No Access|Access Point");
+                 "A Acme -63/7 6 3/4 WPA/WPA2 Enterprise |No Access|Access Point");
     }
 
     // A, a hidden network and B are heard, then A and the hidden one are missed (or scans
@@ -263,39 +265,13 @@ private Q_SLOTS:
         QStringList got;
         auto caller = std::make_unique<QObject>();
         for (QObject *context : {caller.get(), static_cast<QObject *>(this)})
-            NetworkScanner(*m_iface).getAvailableNetworks(
-                context, [&](const std::optional<NetworkList> &list, const QString &error) {
-                    got << (list ? names(*list) : error);
-                });
+            NetworkScanner(*m_iface).scanNetworks(
+                context, [&](const std::optional<NetworkScanner::Scan> &scan, const QString &error,
+                             const HeardScan &) { got << (scan ? "heard" : error); });
         caller.reset();
         QVERIFY(QTest::qWaitFor([&] { return !got.isEmpty(); }, 5000));
         QCoreApplication::processEvents();
         QCOMPARE(got, QStringList{"scan failed"});
-    }
-
-    // Start ticks at once; a stop before the start's queued tick wins.
-    void pollingControls() {
-        m_iface->fallback = networks({"A:-40"});
-        m_prefs->setValue(Preferences::pollingIntervalKey, QStringLiteral("0.5"));
-        const auto start = [&] {
-            QSignalSpy done(m_cycle.get(), &ScanCycle::graphReloadRequested);
-            m_cycle->startAction();
-            return spin(done);
-        };
-        const auto state = [&] {
-            return QStringLiteral("%1 %2 %3 %4")
-                .arg(m_iface->scanCount)
-                .arg(m_cycle->polling())
-                .arg(m_cycle->timerActive())
-                .arg(m_cycle->pollingIntervalMs());
-        };
-        QVERIFY(start());
-        QCOMPARE(state(), "1 1 1 500");
-        m_cycle->stopAction();
-        m_cycle->startAction();
-        m_cycle->stopAction();
-        QTest::qWait(50);
-        QCOMPARE(state(), "1 0 0 500");
     }
 
 private:

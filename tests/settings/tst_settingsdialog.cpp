@@ -47,12 +47,14 @@ private Q_SLOTS:
             init();
             m_prefs->writeLaunchDefaults();
             m_prefs->setValue(Preferences::displayUnitsKey, QStringLiteral("percent"));
-            SettingsViewController dialog(*m_prefs, {"wlan0", "wlp3s0", "Simulated"}, "wlan0");
+            SettingsViewController dialog(*m_prefs, {"wlan0", "Simulated"}, "wlan0");
+            dialog.setAdapters({"wlp3s0", "wlan0", "Simulated"}); // a listing answered later
             QSignalSpy changed(&dialog, &SettingsViewController::SettingsChanged);
             const int syncs = m_store->syncs;
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             const int unitShown = dialog.comboBox(SettingsForm::Box::DisplayUnit)->currentIndex();
+            QCOMPARE(dialog.comboBox(SettingsForm::Box::Adapter)->currentText(), "wlan0");
             const QStringList items =
                 QString("Simulated|Percent|Accurate|Sonar|Off|Follow signal|2 Seconds|Off")
                     .split('|');

@@ -63,7 +63,7 @@ QString describe(const QDBusError &error) {
 } // namespace
 
 NetworkManagerClient::NetworkManagerClient(const QDBusConnection &bus, QObject *parent)
-    : QObject(parent)
+    : NetworkManagerLink(parent)
     , m_bus(bus) {
     if (!m_bus.isConnected()) {
         m_availabilityKnown = true; // no bus, no NetworkManager

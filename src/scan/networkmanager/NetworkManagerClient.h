@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NetworkManagerLink.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
@@ -18,7 +20,7 @@ class QTimer;
 // hard. Nothing here waits for the bus: what NetworkManager tells is cached and kept current
 // from its signals, and requests answer through signals. Lives in the thread that creates it;
 // that thread must run an event loop for anything to happen.
-class NetworkManagerClient : public QObject {
+class NetworkManagerClient : public NetworkManagerLink {
     Q_OBJECT
 public:
     // NetworkManager answers this for ~10 s after a scan, so asking sooner only earns a refusal.
@@ -32,34 +34,28 @@ public:
     // daemon at start, then its owner changes. False until the first answer, which
     // availabilityChanged announces like every change after it (without a bus the answer is
     // known at once and not announced).
-    bool isAvailable() const { return m_available; }
+    bool isAvailable() const override { return m_available; }
     // The first answer about availability has come.
-    bool availabilityKnown() const { return m_availabilityKnown; }
+    bool availabilityKnown() const override { return m_availabilityKnown; }
 
     // Never blocks. The answer always arrives later through scanRequestFinished, never from
     // inside this call. While a request for the interface is in flight or held off, further
     // requests merge into it: one scanRequestFinished answers all of them.
-    void requestScan(const QString &interfaceName);
+    void requestScan(const QString &interfaceName) override;
 
     // NetworkManager's WirelessEnabled as last heard: read with one GetAll whenever
     // NetworkManager appears, then kept from its PropertiesChanged. Nothing while it is absent
     // or has not answered yet.
-    std::optional<bool> wirelessEnabled() const { return m_wirelessEnabled; }
+    std::optional<bool> wirelessEnabled() const override { return m_wirelessEnabled; }
 
     // Asks NetworkManager to switch Wi-Fi. The outcome comes with wirelessSwitchFinished, never
     // from inside this call; a refusal (e.g. polkit's enable-disable-wifi) carries the D-Bus
     // error text.
-    void setWirelessEnabled(bool on);
+    void setWirelessEnabled(bool on) override;
 
     // How long after a rate-limited refusal no scan is sent for that interface. Applies to
     // refusals that arrive after the change.
     void setScanHoldOff(std::chrono::milliseconds holdOff);
-
-Q_SIGNALS:
-    void scanRequestFinished(const QString &interfaceName, bool ok, const QString &error);
-    void availabilityChanged(bool available);
-    void wirelessEnabledChanged();
-    void wirelessSwitchFinished(bool on, bool ok, const QString &error);
 
 private Q_SLOTS:
     void onPropertiesChanged(const QDBusMessage &message);

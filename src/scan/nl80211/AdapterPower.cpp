@@ -3,7 +3,7 @@
 #include "Nl80211Log.h"
 #include "Nl80211Worker.h"
 #include "RadioPower.h"
-#include "scan/networkmanager/NetworkManagerClient.h"
+#include "scan/networkmanager/NetworkManagerLink.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -15,7 +15,7 @@
 
 namespace nl80211 {
 
-AdapterPower::AdapterPower(const QString &interfaceName, NetworkManagerClient &networkManager,
+AdapterPower::AdapterPower(const QString &interfaceName, NetworkManagerLink &networkManager,
                            Worker &worker, PowerPaths paths, QObject *parent)
     : QObject(parent)
     , m_name(interfaceName)
@@ -37,9 +37,9 @@ AdapterPower::AdapterPower(const QString &interfaceName, NetworkManagerClient &n
         m_rfkillEvents = new QSocketNotifier(m_rfkillFd, QSocketNotifier::Read, this);
         connect(m_rfkillEvents, &QSocketNotifier::activated, this, &AdapterPower::readRfkillEvents);
     }
-    connect(&m_nm, &NetworkManagerClient::wirelessEnabledChanged, this, &AdapterPower::update);
+    connect(&m_nm, &NetworkManagerLink::wirelessEnabledChanged, this, &AdapterPower::update);
     // The client is this adapter's own: each of its answers is one of our switches.
-    connect(&m_nm, &NetworkManagerClient::wirelessSwitchFinished, this,
+    connect(&m_nm, &NetworkManagerLink::wirelessSwitchFinished, this,
             [this](bool on, bool ok, const QString &why) {
                 QString error;
                 if (!ok) {

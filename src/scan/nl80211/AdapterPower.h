@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class NetworkManagerClient;
+class NetworkManagerLink;
 class QSocketNotifier;
 
 namespace nl80211 {
@@ -25,7 +25,7 @@ class AdapterPower : public QObject {
     Q_OBJECT
 public:
     // The rfkill write runs on `worker`, away from this thread.
-    AdapterPower(const QString &interfaceName, NetworkManagerClient &networkManager, Worker &worker,
+    AdapterPower(const QString &interfaceName, NetworkManagerLink &networkManager, Worker &worker,
                  PowerPaths paths = {}, QObject *parent = nullptr);
     ~AdapterPower() override;
 
@@ -45,7 +45,7 @@ private:
     void update();
 
     QString m_name;
-    NetworkManagerClient &m_nm;
+    NetworkManagerLink &m_nm;
     Worker &m_worker;
     PowerPaths m_paths;
     int m_rfkillFd = -1;

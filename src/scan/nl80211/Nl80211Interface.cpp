@@ -6,34 +6,34 @@
 #include "Nl80211Worker.h"
 #include "scan/WifiCodes.h"
 #include "scan/ie/ElementParser.h"
-#include "scan/networkmanager/NetworkManagerClient.h"
+#include "scan/networkmanager/NetworkManagerLink.h"
 
+#include <QCoreApplication>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QSocketNotifier>
+#include <QThreadPool>
 #include <cerrno>
 
 using namespace nl80211;
 
-std::optional<QList<InterfaceEntry>> Nl80211Interface::listInterfaces(QString *error) {
-    QString why;
-    const std::unique_ptr<CommandSocket> socket = CommandSocket::open(&why);
-    if (!socket) {
-        *error = QStringLiteral("nl80211: ") + why;
-        return std::nullopt;
-    }
-    return listStations(*socket, error);
-}
+struct Nl80211Interface::Opening {
+    std::unique_ptr<CommandSocket> socket;
+    InterfaceEntry chosen;
+    int group = -1; // nl80211's scan event group
+};
 
-std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QString *error) {
+std::optional<Nl80211Interface::Opening> Nl80211Interface::prepare(const QString &name,
+                                                                   QString *error) {
     QString why;
     std::unique_ptr<CommandSocket> socket = CommandSocket::open(&why);
     if (!socket) {
         *error = QStringLiteral("nl80211: ") + why;
-        return nullptr;
+        return std::nullopt;
     }
     const std::optional<QList<InterfaceEntry>> all = listStations(*socket, error);
     if (!all)
-        return nullptr;
+        return std::nullopt;
     const InterfaceEntry *chosen = nullptr;
     for (const InterfaceEntry &entry : *all) {
         if (name.isEmpty() ? isJoined(*socket, entry) : entry.name == name) {
@@ -47,21 +47,48 @@ std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QS
         *error = name.isEmpty()
                      ? QStringLiteral("nl80211: no Wi-Fi interface in station mode")
                      : QStringLiteral("nl80211: no Wi-Fi station interface named \"%1\"").arg(name);
-        return nullptr;
+        return std::nullopt;
     }
-
     const int group = socket->groupId("scan");
-    auto iface = std::make_unique<Nl80211Interface>(std::move(socket), *chosen);
-    if (group < 0) {
+    return Opening{std::move(socket), *chosen, group};
+}
+
+std::unique_ptr<Nl80211Interface> Nl80211Interface::finish(Opening opening) {
+    const InterfaceEntry chosen = opening.chosen;
+    auto iface = std::make_unique<Nl80211Interface>(std::move(opening.socket), chosen);
+    QString why;
+    if (opening.group < 0) {
         qCWarning(lcNl80211) << "nl80211 has no scan event group; scans are not followed";
-    } else if (std::unique_ptr<EventSocket> events = EventSocket::open(group, &why)) {
+    } else if (std::unique_ptr<EventSocket> events = EventSocket::open(opening.group, &why)) {
         iface->listenToEvents(std::move(events));
     } else {
         qCWarning(lcNl80211).noquote() << why;
     }
-    qCInfo(lcNl80211).noquote() << "using" << chosen->name << "ifindex" << chosen->ifindex
-                                << "wiphy" << chosen->wiphy;
+    qCInfo(lcNl80211).noquote() << "using" << chosen.name << "ifindex" << chosen.ifindex << "wiphy"
+                                << chosen.wiphy;
     return iface;
+}
+
+std::unique_ptr<Nl80211Interface> Nl80211Interface::open(const QString &name, QString *error) {
+    std::optional<Opening> opening = prepare(name, error);
+    return opening ? finish(std::move(*opening)) : nullptr;
+}
+
+void Nl80211Interface::openAsync(const QString &name, QObject *context, Opened done) {
+    QThreadPool::globalInstance()->start(
+        [name, guard = QPointer<QObject>(context), done = std::move(done)] {
+            // Shared, so that the copyable job below can carry the socket.
+            auto opening = std::make_shared<std::optional<Opening>>();
+            auto error = std::make_shared<QString>();
+            *opening = prepare(name, error.get());
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [guard, done, opening, error] {
+                    if (guard)
+                        done(*opening ? finish(std::move(**opening)) : nullptr, *error);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 Nl80211Interface::Nl80211Interface(std::unique_ptr<Requester> requester, const InterfaceEntry &info,
@@ -71,10 +98,10 @@ Nl80211Interface::Nl80211Interface(std::unique_ptr<Requester> requester, const I
     , m_info(info)
     , m_freshness(info.wiphy) {}
 
-NetworkManagerClient &Nl80211Interface::networkManager() const {
+NetworkManagerLink &Nl80211Interface::networkManager() const {
     if (!m_nm)
-        m_nm = std::make_unique<NetworkManagerClient>(
-            m_environment.bus ? *m_environment.bus : QDBusConnection::systemBus());
+        m_nm = m_environment.networkManager ? m_environment.networkManager()
+                                            : NetworkManagerLink::create();
     return *m_nm;
 }
 
@@ -248,8 +275,8 @@ void Nl80211Interface::useNetworkManager() {
     if (m_usingNetworkManager)
         return;
     m_usingNetworkManager = true;
-    NetworkManagerClient &nm = networkManager();
-    connect(&nm, &NetworkManagerClient::scanRequestFinished, this,
+    NetworkManagerLink &nm = networkManager();
+    connect(&nm, &NetworkManagerLink::scanRequestFinished, this,
             [this](const QString &name, bool ok, const QString &error) {
                 if (name != m_info.name)
                     return;
@@ -257,7 +284,7 @@ void Nl80211Interface::useNetworkManager() {
                 if (!ok)
                     qCInfo(lcNl80211).noquote() << m_info.name << "NetworkManager scan:" << error;
             });
-    connect(&nm, &NetworkManagerClient::availabilityChanged, this, [this](bool available) {
+    connect(&nm, &NetworkManagerLink::availabilityChanged, this, [this](bool available) {
         if (!available) {
             m_freshness.networkManagerUnavailable();
             tellRefresherOnce();

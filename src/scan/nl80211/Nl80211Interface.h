@@ -5,13 +5,13 @@
 #include "ScanFreshness.h"
 #include "scan/WirelessInterface.h"
 
-#include <QDBusConnection>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
-class NetworkManagerClient;
+class NetworkManagerLink;
 class QSocketNotifier;
 
 namespace nl80211 {
@@ -22,8 +22,9 @@ struct TableRead;
 
 // Where an interface looks besides the kernel; tests point it elsewhere.
 struct Environment {
-    // NetworkManager's bus; the system bus when not set (connected to only when needed).
-    std::optional<QDBusConnection> bus;
+    // Makes the link to NetworkManager, when first needed; NetworkManagerLink::create when
+    // not set.
+    std::function<std::unique_ptr<NetworkManagerLink>()> networkManager;
     PowerPaths power;
 };
 } // namespace nl80211
@@ -38,12 +39,15 @@ struct Environment {
 class Nl80211Interface : public WirelessInterface {
     Q_OBJECT
 public:
-    // The station interfaces; nothing with *error when nl80211 cannot be read.
-    static std::optional<QList<nl80211::InterfaceEntry>> listInterfaces(QString *error);
-
     // Opens the named interface, or when the name is empty the one joined to
-    // a network, else the first. Null with a one-line *error on failure.
+    // a network, else the first. Null with a one-line *error on failure. Waits
+    // for the kernel (within the socket's bound): for start-up and the command line.
     static std::unique_ptr<Nl80211Interface> open(const QString &name, QString *error);
+    // The same without waiting: the kernel is asked on a thread of the pool, and
+    // `done` runs later on the main thread with the interface or null and the
+    // error, unless `context` (an object of the main thread) is gone by then.
+    using Opened = std::function<void(std::unique_ptr<Nl80211Interface>, const QString &error)>;
+    static void openAsync(const QString &name, QObject *context, Opened done);
 
     // The interface `info` names, asked through `requester`; scan events are
     // followed only when listenToEvents() is called.
@@ -74,9 +78,14 @@ protected:
     void connectNotify(const QMetaMethod &signal) override;
 
 private:
+    // What opening learns from the kernel; the interface is made from it without waiting.
+    struct Opening;
+    static std::optional<Opening> prepare(const QString &name, QString *error);
+    static std::unique_ptr<Nl80211Interface> finish(Opening opening);
+
     // NetworkManager and the power state are set up when first wanted: a
     // command-line scan run as root needs neither.
-    NetworkManagerClient &networkManager() const;
+    NetworkManagerLink &networkManager() const;
     nl80211::AdapterPower &power() const;
     void readEvents();
     void takeScan(const nl80211::TableRead &read);
@@ -87,7 +96,7 @@ private:
 
     nl80211::Environment m_environment;
     std::unique_ptr<nl80211::Worker> m_worker;
-    mutable std::unique_ptr<NetworkManagerClient> m_nm;
+    mutable std::unique_ptr<NetworkManagerLink> m_nm;
     mutable std::unique_ptr<nl80211::AdapterPower> m_power;
     std::unique_ptr<nl80211::EventSocket> m_events;
     QSocketNotifier *m_notifier = nullptr;

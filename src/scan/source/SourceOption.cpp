@@ -42,3 +42,22 @@ std::unique_ptr<WirelessInterface> openSource(const SourceOption &source, QStrin
     *note = QStringLiteral("no Wi-Fi interface found (%1); playing the demo scenario").arg(why);
     return SimulatedInterface::fromFile(SimulatedInterface::demoScenarioPath(), error);
 }
+
+void openSourceLater(const SourceOption &source, QObject *context, SourceOpened done) {
+    if (source.kind == SourceOption::Kind::Nl80211) {
+        Nl80211Interface::openAsync(
+            source.argument, context,
+            [done = std::move(done)](std::unique_ptr<Nl80211Interface> radio,
+                                     const QString &error) { done(std::move(radio), error); });
+        return;
+    }
+    QString error;
+    bool usageError = false;
+    QString note;
+    // Shared, so that the copyable job below can carry the interface.
+    auto opened = std::make_shared<std::unique_ptr<WirelessInterface>>(
+        openSource(source, &error, &usageError, &note));
+    QMetaObject::invokeMethod(
+        context, [opened, error, done = std::move(done)] { done(std::move(*opened), error); },
+        Qt::QueuedConnection);
+}

@@ -3,6 +3,8 @@
 // after a second nor a driver that never answers holds the window's event loop.
 #include "FakeKernel.h"
 #include "scan/ScanCycle.h"
+#include "scan/networkmanager/NetworkManagerClient.h"
+#include "scan/nl80211/Nl80211AdapterList.h"
 #include "scan/nl80211/Nl80211Interface.h"
 #include "settings/Preferences.h"
 #include "support/NetworkManagerMock.h"
@@ -54,11 +56,13 @@ class TestNl80211Interface : public QObject, NetworkManagerMock {
     std::shared_ptr<KernelState> m_kernel;
     QTemporaryDir m_sysfs;
 
-    // Without NetworkManager: a closed bus.
+    // Without NetworkManager.
     std::unique_ptr<Nl80211Interface> open(const QString &rfkillDevice = "/nonexistent/rfkill") {
         return std::make_unique<Nl80211Interface>(
             std::make_unique<FakeKernel>(m_kernel), FakeKernel::wlan0(),
-            nl80211::Environment{QDBusConnection(QString()), {m_sysfs.path(), rfkillDevice}});
+            nl80211::Environment{
+                [] { return NetworkManagerLink::absent("NetworkManager is not running"); },
+                {m_sysfs.path(), rfkillDevice}});
     }
 
     // Every method the client calls answers after a second.
@@ -131,6 +135,40 @@ private Q_SLOTS:
         QVERIFY(iface->powered());
     }
 
+    // The adapter list answers at once with what it knows and lists on its own thread; a
+    // refresh asked for while one is out joins it, and a failed listing keeps the names.
+    void adapterListNeverWaits() {
+        m_kernel->delayMs = 200;
+        Nl80211AdapterList list(std::make_unique<FakeKernel>(m_kernel));
+        QSignalSpy changed(&list, &Nl80211AdapterList::changed);
+        list.refresh();
+        list.refresh();
+        QCOMPARE(list.names(), QStringList());
+        QVERIFY(changed.wait(5000));
+        QCOMPARE(list.names(), QStringList{"wlan0"});
+        m_kernel->error = ETIMEDOUT;
+        list.refresh();
+        QTest::qWait(400); // its answer has come back
+        QCOMPARE(m_kernel->count(NL80211_CMD_GET_INTERFACE), 2);
+        QCOMPARE(list.names(), QStringList{"wlan0"});
+        QCOMPARE(changed.size(), 1);
+    }
+
+    // Opening without waiting answers later, on this thread, also when it fails (no such
+    // interface here, or no nl80211 at all).
+    void openAsyncAnswersLater() {
+        QString error;
+        Nl80211Interface::openAsync(
+            QStringLiteral("airlume-none0"), this,
+            [&](std::unique_ptr<Nl80211Interface> iface, const QString &why) {
+                QCOMPARE(QThread::currentThread(), thread());
+                error = iface ? "opened" : why;
+            });
+        QCOMPARE(error, QString());
+        QTRY_VERIFY_WITH_TIMEOUT(!error.isEmpty(), 10000);
+        QVERIFY2(error.startsWith("nl80211: "), qPrintable(error));
+    }
+
     // A heartbeat measures the longest gap between its beats while the scan cycle polls, the
     // interface asks NetworkManager for scans, and the power is switched off and on.
     void eventLoopIsNeverHeld_data() {
@@ -158,8 +196,10 @@ private Q_SLOTS:
         QElapsedTimer gone;  // letting the interface go does not wait for a request still out
         QTemporaryDir sysfs; // no rfkill switch, interface down: off until NetworkManager tells
         {
-            Nl80211Interface iface(std::make_unique<FakeKernel>(kernel), FakeKernel::wlan0(),
-                                   {m_clientBus, {sysfs.path(), QStringLiteral("/nonexistent")}});
+            Nl80211Interface iface(
+                std::make_unique<FakeKernel>(kernel), FakeKernel::wlan0(),
+                {[this] { return std::make_unique<NetworkManagerClient>(m_clientBus); },
+                 {sysfs.path(), QStringLiteral("/nonexistent")}});
             Preferences prefs(std::make_shared<MemoryPreferenceStore>());
             prefs.writeLaunchDefaults();
             prefs.setValue(Preferences::pollingIntervalKey, QStringLiteral("1"));

@@ -215,10 +215,8 @@ private Q_SLOTS:
     void playbackOrder_data() {
         QTest::addColumn<QString>("repeat");
         QTest::addColumn<QString>("played");
-        QTest::newRow("last keeps the last") << "last"
-                                             << "0 -1 2 2 2";
-        QTest::newRow("cycle wraps") << "cycle"
-                                     << "0 -1 2 0 -1 2";
+        QTest::newRow("last keeps the last") << QString("last") << "0 -1 2 2 2";
+        QTest::newRow("cycle wraps") << QString("cycle") << "0 -1 2 0 -1 2";
     }
     void playbackOrder() {
         QFETCH(QString, repeat);
