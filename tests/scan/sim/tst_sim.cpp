@@ -322,6 +322,22 @@ private Q_SLOTS:
                  "-66 -41 w2 phy4 wlp2s0");
     }
 
+    // A hand-written network's centre channel and load come back as written.
+    void handWrittenExtrasPlayBack() {
+        QString error;
+        const auto source = readScenario(
+            doc({net(R"("centre": 42, "stations": 3, "utilisation": 200)")}), kSource, &error);
+        QVERIFY2(source, qPrintable(error));
+        auto replay = SimulatedInterface::fromJson(
+            ScenarioRecorder::headerLine(QStringLiteral("wlan0"), 0) +
+                ScenarioRecorder::scanLine({source->scans.at(0).networks, {}, 0}),
+            "r.jsonl", &error);
+        QVERIFY2(replay, qPrintable(error));
+        const ScanResult back = replay->playNextScan(&error)->at(0);
+        QCOMPARE(QList<int>({back.centreChannel, back.stationCount, back.channelUtilisation}),
+                 QList<int>({42, 3, 200}));
+    }
+
     void linesAreCheckedLikeScans_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("problem"); // empty: read, with `warning` kept
