@@ -70,16 +70,8 @@ int runChannelsCommand(const QStringList &arguments) {
     QString error;
     bool usageError = false;
     const std::optional<ChannelsOptions> options = parseOptions(arguments, &error, &usageError);
-    if (!options) {
-        failWith(2, error);
-        if (usageError)
-            QTextStream(stderr) << channelsUsage();
-        return 2;
-    }
-    if (options->help) {
-        QTextStream(stdout) << channelsUsage();
-        return 0;
-    }
+    if (const std::optional<int> code = endOnArguments(options, error, usageError, channelsUsage()))
+        return *code;
 
     CommandCycle run(options->cycle);
     if (const int code = run.open(); code != 0)

@@ -1,5 +1,6 @@
 #include "RecordCommand.h"
 
+#include "CommandCycle.h"
 #include "ScanOutput.h"
 #include "StrictParse.h"
 #include "netlist/SessionHistory.h"
@@ -13,7 +14,6 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <QTimer>
@@ -31,11 +31,6 @@ struct RecordOptions {
     bool verbose = false;
     bool help = false;
 };
-
-int fail(int code, const QString &message) {
-    QTextStream(stderr) << "airlume-cli: " << message << '\n';
-    return code;
-}
 
 std::optional<RecordOptions> parseOptions(const QStringList &arguments, QString *error) {
     QCommandLineParser parser;
@@ -165,38 +160,23 @@ std::optional<qint64> parseDurationMs(const QString &text) {
 int runRecordCommand(const QStringList &arguments) {
     QString error;
     const std::optional<RecordOptions> options = parseOptions(arguments, &error);
-    if (!options) {
-        fail(2, error);
-        QTextStream(stderr) << recordUsage();
-        return 2;
-    }
-    if (options->help) {
-        QTextStream(stdout) << recordUsage();
-        return 0;
-    }
-    if (!options->verbose)
-        QLoggingCategory::setFilterRules(QStringLiteral("airlume.*.info=false"));
+    if (const std::optional<int> code = endOnArguments(options, error, true, recordUsage()))
+        return *code;
 
-    QString note;
-    bool usageError = false;
-    std::unique_ptr<WirelessInterface> iface =
-        openSource(options->source, &error, &usageError, &note);
-    if (!iface)
-        return fail(usageError ? 2 : 1, error);
-    if (!note.isEmpty())
-        QTextStream(stderr) << "airlume-cli: " << note << '\n';
-
+    CycleOptions cycleOptions;
+    cycleOptions.source = options->source;
+    cycleOptions.verbose = options->verbose;
+    CommandCycle run(cycleOptions);
+    if (const int code = run.open(); code != 0)
+        return code;
     ScenarioRecorder recorder;
-    if (!recorder.open(options->out, iface->interfaceName(), &error))
-        return fail(1, error);
+    if (!recorder.open(options->out, run.source().interfaceName(), &error))
+        return failWith(1, error);
 
-    Preferences prefs(std::make_shared<MemoryPreferenceStore>());
-    prefs.writeLaunchDefaults();
-    WirelessInterface *scanned = iface.get();
-    ScanCycle cycle([scanned] { return scanned; }, prefs);
+    ScanCycle &cycle = run.cycle();
     std::optional<TickPrinter> printer;
     if (!options->format.isEmpty())
-        printer.emplace(options->format, prefs);
+        printer.emplace(options->format, run.preferences());
 
     // Ticks start `interval` apart (or back to back), as long as ticks or
     // time remain; each finished tick is written before the next starts.
@@ -208,8 +188,7 @@ int runRecordCommand(const QStringList &arguments) {
     int exitCode = 0;
     QObject::connect(&cycle, &ScanCycle::tickFinished, &loop, [&](const ScanTick &tick) {
         if (!recorder.append(tick.heard, &error)) {
-            exitCode = 1;
-            fail(1, error);
+            exitCode = failWith(1, error);
             loop.quit();
             return;
         }

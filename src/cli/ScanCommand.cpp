@@ -104,16 +104,8 @@ int runScanCommand(const QStringList &arguments) {
     QString error;
     bool usageError = false;
     const std::optional<ScanOptions> options = parseOptions(arguments, &error, &usageError);
-    if (!options) {
-        failWith(2, error);
-        if (usageError)
-            QTextStream(stderr) << scanUsage();
-        return 2;
-    }
-    if (options->help) {
-        QTextStream(stdout) << scanUsage();
-        return 0;
-    }
+    if (const std::optional<int> code = endOnArguments(options, error, usageError, scanUsage()))
+        return *code;
 
     CommandCycle run(options->cycle);
     if (const int code = run.open(); code != 0)

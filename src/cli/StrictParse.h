@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
+#include <optional>
 
 // Parses a command's options; an unknown option, a missing value or any
 // argument that is not an option is a usage error, named in *error.
@@ -18,4 +20,24 @@ inline bool parseStrictly(QCommandLineParser &parser, const QStringList &argumen
         return false;
     }
     return true;
+}
+
+// The exit status when the arguments end a command before it runs: refused
+// (2, the reason and, for a usage error, the synopsis on standard error) or
+// --help (0, the synopsis on standard output). Nothing when it goes on.
+template <typename Options>
+std::optional<int> endOnArguments(const std::optional<Options> &options, const QString &error,
+                                  bool usageError, const QString &usage) {
+    if (!options) {
+        QTextStream err(stderr);
+        err << "airlume-cli: " << error << '\n';
+        if (usageError)
+            err << usage;
+        return 2;
+    }
+    if (options->help) {
+        QTextStream(stdout) << usage;
+        return 0;
+    }
+    return std::nullopt;
 }
