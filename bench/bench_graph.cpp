@@ -1,5 +1,6 @@
 // One sampling pass of the signal-history graph over 50 sampled networks,
 // given the interface's current results (the read itself is not measured).
+#include "QtBenchmarkMain.h"
 #include "graph/PlottingState.h"
 #include "graph/SignalHistory.h"
 #include "settings/Preferences.h"
@@ -50,10 +51,4 @@ BENCHMARK(BM_SamplingPass)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+AIRLUME_QT_BENCHMARK_MAIN()

@@ -3,6 +3,7 @@
 // copy of the shared last block at the next tick), against the whole export
 // a worker does (text made chunk by chunk and written atomically), and the
 // whole text made at once and written, as the UI thread once did.
+#include "QtBenchmarkMain.h"
 #include "netlist/CsvFile.h"
 #include "netlist/SessionHistory.h"
 #include "settings/PreferenceStore.h"
@@ -111,10 +112,4 @@ BENCHMARK(BM_WholeTextAtOnce)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+AIRLUME_QT_BENCHMARK_MAIN()

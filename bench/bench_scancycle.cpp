@@ -1,5 +1,6 @@
 // One polling tick end to end: scan, merge into the long-lived list, sort,
 // pin the joined network, and the radar's one-record-per-SSID list.
+#include "QtBenchmarkMain.h"
 #include "SteadyRadio.h"
 #include "scan/ScanCycle.h"
 #include "settings/Preferences.h"
@@ -29,10 +30,4 @@ BENCHMARK(BM_PollingTick)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicros
 
 } // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+AIRLUME_QT_BENCHMARK_MAIN()

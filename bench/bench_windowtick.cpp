@@ -1,6 +1,7 @@
 // The window's polling tick without drawing: scan, merge, display list, the
 // table model's reload and the radar's list, wired as the window wires them,
 // with the table's selection held on one row as a view would hold it.
+#include "QtBenchmarkMain.h"
 #include "SteadyRadio.h"
 #include "app/TickDispatcher.h"
 #include "graph/PlottingState.h"
@@ -64,10 +65,4 @@ BENCHMARK(BM_WindowTick)
 
 } // namespace
 
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+AIRLUME_QT_BENCHMARK_MAIN()
