@@ -1,5 +1,6 @@
 // Renders the channel view with the demo scenario into a PNG file, for
 // looking at it as a user would: channel_shots OUTPUT_DIR. Not a test.
+#include "RunFor.h"
 #include "channels/ChannelsPane.h"
 #include "graph/PlottingState.h"
 #include "scan/ScanCycle.h"
@@ -9,18 +10,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-
-namespace {
-
-void runFor(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
